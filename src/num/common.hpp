@@ -1,0 +1,48 @@
+// Shared constants and predicates of the numerical kernels.
+//
+// Every kernel of the library works in plain IEEE-754 double arithmetic:
+// one rounding per operation, no fused multiply-add, no extended precision
+// (the build passes -ffp-contract=off).  The one tolerance used everywhere
+// is EPS = 2^-52; "near zero" and "near one" below are the two tests built
+// on it, both with strict comparisons.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+namespace num {
+
+inline constexpr double EPS = 0x1p-52;  // 2.220446049250313e-16
+inline constexpr double INF = std::numeric_limits<double>::infinity();
+// Quiet NaN, bit pattern 0x7FF8000000000000.
+inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+inline constexpr double PI = 3.141592653589793;
+inline constexpr double HALF_PI = 1.5707963267948966;
+inline constexpr double E = 2.718281828459045;
+inline constexpr double LN2 = 0.6931471805599453;
+inline constexpr double LN10 = 2.302585092994046;
+inline constexpr double LN_SQRT_2PI = 0.9189385332046728;
+inline constexpr double LN_PI = 1.1447298858494002;
+inline constexpr double SQRT2 = 1.4142135623730951;
+
+inline constexpr bool is_nan(double x) { return x != x; }
+inline constexpr bool is_inf(double x) { return x == INF || x == -INF; }
+inline constexpr bool is_finite(double x) { return !is_nan(x) && !is_inf(x); }
+
+// |x|, with |-0.0| = +0.0 and NaN passed through.
+inline constexpr double abs(double x) { return x < 0.0 ? -x : (x == 0.0 ? 0.0 : x); }
+
+// 1, -1 or 0 (NaN gives 0).
+inline constexpr double sgn(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
+
+// x == 0 or |x| < EPS.
+inline constexpr bool near_zero(double x) { return x == 0.0 || abs(x) < EPS; }
+
+// x - 1 == 0 or |x - 1| < EPS.
+inline constexpr bool near_one(double x) {
+    const double d = x - 1.0;
+    return d == 0.0 || abs(d) < EPS;
+}
+
+}  // namespace num

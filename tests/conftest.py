@@ -1,0 +1,7 @@
+import os
+import sys
+
+# The test kit (numerical kernels exposed for direct tests) is built by
+# ./setup.sh into build/testkit and never installed.
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "build", "testkit"))
