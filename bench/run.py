@@ -1,0 +1,130 @@
+"""Speed of pradix against SciPy / NumPy on the same inputs, in one run.
+
+    .venv/bin/python bench/run.py [--n N] [--repeat R] [name ...]
+
+For every function present, prints the best-of-R time of pradix and of the
+reference on identical arguments, and their ratio (pradix / reference:
+below 1 means pradix is faster).  The samplers are compared with NumPy's
+Generator drawing the same number of variates.
+"""
+import argparse
+import time
+
+import numpy as np
+import scipy.stats as st
+
+import pradix
+
+
+def best_time(fn, repeat):
+    best = float("inf")
+    for _ in range(repeat):
+        t0 = time.perf_counter()
+        fn()
+        best = min(best, time.perf_counter() - t0)
+    return best
+
+
+def cases(n):
+    rng = np.random.default_rng(1)
+    x = rng.normal(size=n)
+    xp = rng.gamma(2.0, size=n)
+    u = rng.uniform(0.001, 0.999, size=n)
+    k = rng.poisson(4.0, size=n)
+    kb = rng.binomial(20, 0.3, size=n)
+    xb = rng.uniform(0.001, 0.999, size=n)
+    g = np.random.default_rng(2)
+    # name: (pradix call, reference call)
+    return {
+        "dnorm": (lambda: pradix.dnorm(x, 0.5, 2.0), lambda: st.norm.pdf(x, 0.5, 2.0)),
+        "dbern": (lambda: pradix.dbern(k % 2, 0.3), lambda: st.bernoulli.pmf(k % 2, 0.3)),
+        "dbeta": (lambda: pradix.dbeta(xb, 2.0, 3.0), lambda: st.beta.pdf(xb, 2.0, 3.0)),
+        "dbinom": (lambda: pradix.dbinom(kb, 20, 0.3), lambda: st.binom.pmf(kb, 20, 0.3)),
+        "dcauchy": (lambda: pradix.dcauchy(x, 0.5, 2.0), lambda: st.cauchy.pdf(x, 0.5, 2.0)),
+        "dchisq": (lambda: pradix.dchisq(xp, 3.0), lambda: st.chi2.pdf(xp, 3.0)),
+        "dexp": (lambda: pradix.dexp(xp, 2.0), lambda: st.expon.pdf(xp, scale=0.5)),
+        "df": (lambda: pradix.df(xp, 3.0, 7.0), lambda: st.f.pdf(xp, 3.0, 7.0)),
+        "dgamma": (lambda: pradix.dgamma(xp, 2.5, 1.5), lambda: st.gamma.pdf(xp, 2.5, scale=1.5)),
+        "dinvgamma": (lambda: pradix.dinvgamma(xp, 2.5, 1.5), lambda: st.invgamma.pdf(xp, 2.5, scale=1.5)),
+        "dlaplace": (lambda: pradix.dlaplace(x, 0.5, 2.0), lambda: st.laplace.pdf(x, 0.5, 2.0)),
+        "dlnorm": (lambda: pradix.dlnorm(xp, 0.5, 2.0), lambda: st.lognorm.pdf(xp, 2.0, scale=np.exp(0.5))),
+        "dlogis": (lambda: pradix.dlogis(x, 0.5, 2.0), lambda: st.logistic.pdf(x, 0.5, 2.0)),
+        "dpois": (lambda: pradix.dpois(k, 4.0), lambda: st.poisson.pmf(k, 4.0)),
+        "dt": (lambda: pradix.dt(x, 5.0), lambda: st.t.pdf(x, 5.0)),
+        "dunif": (lambda: pradix.dunif(x, -1.0, 2.0), lambda: st.uniform.pdf(x, -1.0, 3.0)),
+        "dweibull": (lambda: pradix.dweibull(xp, 1.5, 2.0), lambda: st.weibull_min.pdf(xp, 1.5, scale=2.0)),
+        "pnorm": (lambda: pradix.pnorm(x, 0.5, 2.0), lambda: st.norm.cdf(x, 0.5, 2.0)),
+        "pbern": (lambda: pradix.pbern(k % 2, 0.3), lambda: st.bernoulli.cdf(k % 2, 0.3)),
+        "pbeta": (lambda: pradix.pbeta(xb, 2.0, 3.0), lambda: st.beta.cdf(xb, 2.0, 3.0)),
+        "pbinom": (lambda: pradix.pbinom(kb, 20, 0.3), lambda: st.binom.cdf(kb, 20, 0.3)),
+        "pcauchy": (lambda: pradix.pcauchy(x, 0.5, 2.0), lambda: st.cauchy.cdf(x, 0.5, 2.0)),
+        "pchisq": (lambda: pradix.pchisq(xp, 3.0), lambda: st.chi2.cdf(xp, 3.0)),
+        "pexp": (lambda: pradix.pexp(xp, 2.0), lambda: st.expon.cdf(xp, scale=0.5)),
+        "pf": (lambda: pradix.pf(xp, 3.0, 7.0), lambda: st.f.cdf(xp, 3.0, 7.0)),
+        "pgamma": (lambda: pradix.pgamma(xp, 2.5, 1.5), lambda: st.gamma.cdf(xp, 2.5, scale=1.5)),
+        "pinvgamma": (lambda: pradix.pinvgamma(xp, 2.5, 1.5), lambda: st.invgamma.cdf(xp, 2.5, scale=1.5)),
+        "plaplace": (lambda: pradix.plaplace(x, 0.5, 2.0), lambda: st.laplace.cdf(x, 0.5, 2.0)),
+        "plnorm": (lambda: pradix.plnorm(xp, 0.5, 2.0), lambda: st.lognorm.cdf(xp, 2.0, scale=np.exp(0.5))),
+        "plogis": (lambda: pradix.plogis(x, 0.5, 2.0), lambda: st.logistic.cdf(x, 0.5, 2.0)),
+        "ppois": (lambda: pradix.ppois(k, 4.0), lambda: st.poisson.cdf(k, 4.0)),
+        "pt": (lambda: pradix.pt(x, 5.0), lambda: st.t.cdf(x, 5.0)),
+        "punif": (lambda: pradix.punif(x, -1.0, 2.0), lambda: st.uniform.cdf(x, -1.0, 3.0)),
+        "pweibull": (lambda: pradix.pweibull(xp, 1.5, 2.0), lambda: st.weibull_min.cdf(xp, 1.5, scale=2.0)),
+        "qnorm": (lambda: pradix.qnorm(u, 0.5, 2.0), lambda: st.norm.ppf(u, 0.5, 2.0)),
+        "qbern": (lambda: pradix.qbern(u, 0.3), lambda: st.bernoulli.ppf(u, 0.3)),
+        "qbeta": (lambda: pradix.qbeta(u, 2.0, 3.0), lambda: st.beta.ppf(u, 2.0, 3.0)),
+        "qbinom": (lambda: pradix.qbinom(u, 20, 0.3), lambda: st.binom.ppf(u, 20, 0.3)),
+        "qcauchy": (lambda: pradix.qcauchy(u, 0.5, 2.0), lambda: st.cauchy.ppf(u, 0.5, 2.0)),
+        "qchisq": (lambda: pradix.qchisq(u, 3.0), lambda: st.chi2.ppf(u, 3.0)),
+        "qexp": (lambda: pradix.qexp(u, 2.0), lambda: st.expon.ppf(u, scale=0.5)),
+        "qf": (lambda: pradix.qf(u, 3.0, 7.0), lambda: st.f.ppf(u, 3.0, 7.0)),
+        "qgamma": (lambda: pradix.qgamma(u, 2.5, 1.5), lambda: st.gamma.ppf(u, 2.5, scale=1.5)),
+        "qinvgamma": (lambda: pradix.qinvgamma(u, 2.5, 1.5), lambda: st.invgamma.ppf(u, 2.5, scale=1.5)),
+        "qlaplace": (lambda: pradix.qlaplace(u, 0.5, 2.0), lambda: st.laplace.ppf(u, 0.5, 2.0)),
+        "qlnorm": (lambda: pradix.qlnorm(u, 0.5, 2.0), lambda: st.lognorm.ppf(u, 2.0, scale=np.exp(0.5))),
+        "qlogis": (lambda: pradix.qlogis(u, 0.5, 2.0), lambda: st.logistic.ppf(u, 0.5, 2.0)),
+        "qpois": (lambda: pradix.qpois(u, 4.0), lambda: st.poisson.ppf(u, 4.0)),
+        "qt": (lambda: pradix.qt(u, 5.0), lambda: st.t.ppf(u, 5.0)),
+        "qunif": (lambda: pradix.qunif(u, -1.0, 2.0), lambda: st.uniform.ppf(u, -1.0, 3.0)),
+        "qweibull": (lambda: pradix.qweibull(u, 1.5, 2.0), lambda: st.weibull_min.ppf(u, 1.5, scale=2.0)),
+        "rnorm": (lambda: pradix.rnorm(0.5, 2.0, n), lambda: g.normal(0.5, 2.0, n)),
+        "rbern": (lambda: pradix.rbern(0.3, n), lambda: g.binomial(1, 0.3, n)),
+        "rbeta": (lambda: pradix.rbeta(2.0, 3.0, n), lambda: g.beta(2.0, 3.0, n)),
+        "rbinom": (lambda: pradix.rbinom(20, 0.3, n), lambda: g.binomial(20, 0.3, n)),
+        "rcauchy": (lambda: pradix.rcauchy(0.5, 2.0, n), lambda: 0.5 + 2.0 * g.standard_cauchy(n)),
+        "rchisq": (lambda: pradix.rchisq(3.0, n), lambda: g.chisquare(3.0, n)),
+        "rexp": (lambda: pradix.rexp(2.0, n), lambda: g.exponential(0.5, n)),
+        "rf": (lambda: pradix.rf(3.0, 7.0, n), lambda: g.f(3.0, 7.0, n)),
+        "rgamma": (lambda: pradix.rgamma(2.5, 1.5, n), lambda: g.gamma(2.5, 1.5, n)),
+        "rinvgamma": (lambda: pradix.rinvgamma(2.5, 1.5, n), lambda: 1.0 / g.gamma(2.5, 1 / 1.5, n)),
+        "rlaplace": (lambda: pradix.rlaplace(0.5, 2.0, n), lambda: g.laplace(0.5, 2.0, n)),
+        "rlnorm": (lambda: pradix.rlnorm(0.5, 2.0, n), lambda: g.lognormal(0.5, 2.0, n)),
+        "rlogis": (lambda: pradix.rlogis(0.5, 2.0, n), lambda: g.logistic(0.5, 2.0, n)),
+        "rpois": (lambda: pradix.rpois(4.0, n), lambda: g.poisson(4.0, n)),
+        "rt": (lambda: pradix.rt(5.0, n), lambda: g.standard_t(5.0, n)),
+        "runif": (lambda: pradix.runif(-1.0, 2.0, n), lambda: g.uniform(-1.0, 2.0, n)),
+        "rweibull": (lambda: pradix.rweibull(1.5, 2.0, n), lambda: 2.0 * g.weibull(1.5, n)),
+    }
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--n", type=int, default=200_000)
+    ap.add_argument("--repeat", type=int, default=5)
+    ap.add_argument("names", nargs="*")
+    opts = ap.parse_args()
+    table = cases(opts.n)
+    names = opts.names or list(table)
+    print(f"n = {opts.n}, best of {opts.repeat}")
+    print(f"{'function':<10} {'pradix ms':>10} {'reference ms':>13} {'ratio':>7}")
+    for name in names:
+        if not hasattr(pradix, name):
+            continue
+        ours, ref = table[name]
+        t_ours = best_time(ours, opts.repeat)
+        t_ref = best_time(ref, opts.repeat)
+        print(f"{name:<10} {t_ours * 1e3:>10.2f} {t_ref * 1e3:>13.2f} {t_ours / t_ref:>7.2f}")
+
+
+if __name__ == "__main__":
+    main()
