@@ -13,10 +13,10 @@ namespace testkit {
 
 namespace {
 
-// An engine of its own, seeded like pradix.Engine, whose raw outputs tests
-// compare with what the samplers consumed.
+// An engine of its own, seeded like pradix.Engine (or directly with a 64-bit
+// seed), whose raw outputs tests compare with what the samplers consumed.
 struct Twister {
-    explicit Twister(std::int32_t seed) : bits(seed) {}
+    explicit Twister(std::uint64_t seed64) : bits(seed64) {}
     sampling::Engine bits;
 };
 
@@ -43,7 +43,8 @@ py::tuple scripted(const std::vector<std::uint64_t>& outputs) {
 
 void expose_random(py::module_& m) {
     py::class_<Twister>(m, "Twister")
-        .def(py::init<std::int32_t>())
+        .def(py::init([](std::int32_t seed) { return Twister(static_cast<std::uint64_t>(seed)); }))
+        .def_static("from_seed64", [](std::uint64_t seed64) { return Twister(seed64); })
         .def("next", [](Twister& t) { return t.bits(); })
         .def("canonical_uniform", [](Twister& t) { return sampling::canonical_uniform(t.bits); })
         .def("positive_uniform", [](Twister& t) { return sampling::positive_uniform(t.bits); })
