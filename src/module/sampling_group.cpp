@@ -1,6 +1,11 @@
-// Sampling family and the Engine class, registered second.
+// Sampling family, registered second: the Engine class, the shared default
+// engine, then the samplers in catalogue order.
+#include <cstdint>
+
+#include "../random/gamma.hpp"
+#include "../random/uniform_normal.hpp"
 #include "groups.hpp"
-#include "vectorized.hpp"
+#include "sampler.hpp"
 
 namespace py = pybind11;
 
@@ -8,7 +13,21 @@ namespace pradix {
 
 void register_sampling(py::module_& m) {
     using py::arg;
-    (void)m;
+    // The seed is a signed 32-bit integer, sign-extended to the engine's
+    // 64-bit seed (-1 seeds with 2^64 - 1).  Unnamed: positional only.
+    py::class_<Engine>(m, "Engine").def(py::init<std::int32_t>());
+    // Default of every engine argument; reachable only by omitting it.
+    const py::object engine = m.attr("Engine")(1);
+
+    def_sampler<&sampling::rnorm>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
+    def_sampler<&sampling::rbeta>(m, "rbeta", engine, arg("a"), arg("b"));
+    def_sampler<&sampling::rchisq>(m, "rchisq", engine, arg("dof"));
+    def_sampler<&sampling::rf>(m, "rf", engine, arg("df1"), arg("df2"));
+    def_sampler<&sampling::rgamma>(m, "rgamma", engine, arg("shape"), arg("scale"));
+    def_sampler<&sampling::rinvgamma>(m, "rinvgamma", engine, arg("shape"), arg("scale"));
+    def_sampler<&sampling::rlnorm>(m, "rlnorm", engine, arg("mu"), arg("sigma"));
+    def_sampler<&sampling::rt>(m, "rt", engine, arg("dof"));
+    def_sampler<&sampling::runif>(m, "runif", engine, arg("a"), arg("b"));
 }
 
 }  // namespace pradix

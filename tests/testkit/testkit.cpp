@@ -1,7 +1,8 @@
 #include "testkit.hpp"
 
 PYBIND11_MODULE(_testkit, m) {
-    m.doc() = "numerical kernels of pradix, for tests only";
+    m.doc() = "numerical kernels and primitive draws of pradix, for tests only";
     testkit::expose_elementary(m);
     testkit::expose_gamma(m);
+    testkit::expose_random(m);
 }

@@ -1,0 +1,52 @@
+// The extent list taken by the shape overloads of the samplers.
+//
+// Accepted: any Python sequence except str and bytes whose items all convert
+// to unsigned 64-bit integers (lists, tuples, ranges, one-dimensional NumPy
+// integer arrays).  Anything else, including an object that claims to be a
+// sequence but has no length, simply does not match, so overload resolution
+// moves on (a 0-d NumPy integer array then reaches the count overload).
+// Shown in signatures as List[int].
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include <pybind11/pybind11.h>
+
+namespace pradix {
+
+struct Extents : std::vector<std::size_t> {};
+
+}  // namespace pradix
+
+namespace pybind11 {
+namespace detail {
+
+template <>
+struct type_caster<pradix::Extents> {
+    PYBIND11_TYPE_CASTER(pradix::Extents, const_name("List[int]"));
+
+    bool load(handle src, bool convert) {
+        if (!isinstance<sequence>(src) || isinstance<bytes>(src) || isinstance<str>(src)) return false;
+        const Py_ssize_t n = PySequence_Size(src.ptr());
+        if (n < 0) {
+            PyErr_Clear();
+            return false;
+        }
+        value.clear();
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            const auto item = reinterpret_steal<object>(PySequence_GetItem(src.ptr(), i));
+            if (!item) {
+                PyErr_Clear();
+                return false;
+            }
+            make_caster<std::size_t> extent;
+            if (!extent.load(item, convert)) return false;
+            value.push_back(cast_op<std::size_t>(extent));
+        }
+        return true;
+    }
+};
+
+}  // namespace detail
+}  // namespace pybind11

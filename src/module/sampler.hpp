@@ -1,0 +1,113 @@
+// Sampling front-end: the three overloads of every sampling function.
+//
+// A sampler kernel is a plain double(P..., Engine&).  def_sampler registers,
+// under one name and in this order,
+//   scalar: (P..., engine) -> float, the kernel itself;
+//   shape:  (P..., size: List[int], engine) -> ndarray of that shape;
+//   count:  (P..., size: int, engine) -> one-dimensional ndarray;
+// all with engine defaulting to the shared default engine.  The order
+// matters: the binding library tries overloads in registration order.
+//
+// Arrays are created by NumPy itself (C order, null strides) from the raw
+// extents, so NumPy does every size check: extents of 2^63 and above are
+// passed on as negative and refused, and so are element counts too large to
+// allocate.  Its exception propagates before any draw is made.  The array is
+// then filled in memory order, one kernel call per element, so n values are
+// exactly n successive scalar draws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include "../random/draws.hpp"
+#include "extents.hpp"
+
+namespace pradix {
+
+using sampling::Engine;
+
+namespace detail {
+
+// An extent as NumPy's signed size; values beyond its range become -1,
+// which NumPy refuses as a negative dimension.
+inline Py_intptr_t to_npy_extent(std::size_t extent) {
+    constexpr auto max = static_cast<std::size_t>(std::numeric_limits<Py_intptr_t>::max());
+    return extent > max ? Py_intptr_t{-1} : static_cast<Py_intptr_t>(extent);
+}
+
+// New uninitialised C-ordered float64 array; throws with NumPy's error set
+// when NumPy cannot create it.
+inline pybind11::array_t<double> new_float64_array(const std::vector<Py_intptr_t>& dims) {
+    constexpr auto max_ndim = static_cast<std::size_t>(std::numeric_limits<int>::max());
+    const int ndim = static_cast<int>(dims.size() < max_ndim ? dims.size() : max_ndim);
+    auto& api = pybind11::detail::npy_api::get();
+    PyObject* created = api.PyArray_NewFromDescr_(api.PyArray_Type_,
+                                                  pybind11::dtype::of<double>().release().ptr(),
+                                                  ndim, dims.data(), nullptr, nullptr, 0, nullptr);
+    if (created == nullptr) throw pybind11::error_already_set();
+    return pybind11::reinterpret_steal<pybind11::array_t<double>>(created);
+}
+
+// The parameter types of a kernel: all but its trailing Engine&.
+template <typename Tuple, std::size_t... I>
+std::tuple<std::tuple_element_t<I, Tuple>...> leading_types(std::index_sequence<I...>);
+
+template <typename Kernel>
+struct KernelParams;
+
+template <typename... A>
+struct KernelParams<double (*)(A...)> {
+    using All = std::tuple<A...>;
+    static_assert(std::is_same_v<std::tuple_element_t<sizeof...(A) - 1, All>, Engine&>,
+                  "a sampler kernel takes the engine last");
+    using type = decltype(leading_types<All>(std::make_index_sequence<sizeof...(A) - 1>{}));
+};
+
+template <auto Kernel, typename Params = typename KernelParams<decltype(Kernel)>::type>
+struct SizedDraws;
+
+template <auto Kernel, typename... P>
+struct SizedDraws<Kernel, std::tuple<P...>> {
+    static pybind11::array_t<double> fill(pybind11::array_t<double> result, std::size_t n, P... params,
+                                          Engine& engine) {
+        double* out = result.mutable_data();
+        for (std::size_t i = 0; i < n; ++i) out[i] = Kernel(params..., engine);
+        return result;
+    }
+
+    static pybind11::array_t<double> shape(P... params, const Extents& size, Engine& engine) {
+        std::vector<Py_intptr_t> dims;
+        dims.reserve(size.size());
+        std::size_t n = 1;  // NumPy has checked the product when the array exists
+        for (const std::size_t extent : size) {
+            dims.push_back(to_npy_extent(extent));
+            n *= extent;
+        }
+        return fill(new_float64_array(dims), n, params..., engine);
+    }
+
+    static pybind11::array_t<double> count(P... params, std::size_t size, Engine& engine) {
+        return fill(new_float64_array({to_npy_extent(size)}), size, params..., engine);
+    }
+};
+
+}  // namespace detail
+
+template <auto Kernel, typename... ParamArgs>
+void def_sampler(pybind11::module_& m, const char* name, const pybind11::object& default_engine,
+                 const ParamArgs&... params) {
+    using Sized = detail::SizedDraws<Kernel>;
+    const auto engine = pybind11::arg("engine") = default_engine;
+    m.def(name, Kernel, params..., engine);
+    m.def(name, &Sized::shape, params..., pybind11::arg("size"), engine);
+    m.def(name, &Sized::count, params..., pybind11::arg("size"), engine);
+}
+
+}  // namespace pradix

@@ -1,0 +1,88 @@
+// Primitive draws: the only code that turns engine output into doubles.
+//
+// canonical_uniform: one 64-bit output x, converted to double as an unsigned
+// value (round to nearest, ties to even) and divided by 2^64.  The result
+// lies in [0, 1]; it is exactly 1.0 for x >= 2^64 - 1024, which round up to
+// 2^64.  That end point is kept on purpose: the value is the plain quotient,
+// with no retry and no clamping, so every call consumes exactly one output.
+//
+// positive_uniform: u(1 - m) + m with u a canonical uniform and m the
+// smallest positive subnormal.  1 - m rounds to 1, so the result is u except
+// that u = 0 becomes m: never 0, which keeps log and pow(u, 1/shape) finite.
+//
+// polar_normal: the polar rejection method.  Pairs of canonical uniforms are
+// mapped to (w1, w2) in [-1, 1]^2 and accepted when s = w1^2 + w2^2 < 1 and
+// neither coordinate is 0; the variate is w1 sqrt(-2 ln s / s).  Only the
+// first coordinate is returned; the partner is dropped so that no state
+// outlives a call.  For s <= 1e-4 both coordinates are first scaled by a
+// power of two (k = ilogb of the larger magnitude) so that s does not lose
+// precision to underflow, and ln s is corrected by k * 2 ln 2.
+//
+// Transcendentals are the C library's log, sqrt, ilogb, scalbn and
+// nextafter.  The draws are templates over the bit source only so that the
+// test kit can feed them scripted outputs; the samplers always pass the
+// engine.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+
+#include "../num/common.hpp"
+
+namespace sampling {
+
+using Engine = std::mt19937_64;
+
+using num::INF;
+using num::NaN;
+
+inline constexpr double TWO_POW_64 = 18446744073709551616.0;
+// Below this s the polar pair is rescaled before taking the logarithm.
+inline constexpr double POLAR_RESCALE_BELOW = 0.0001;
+// 2 ln 2 (0x3FF62E42FEFA39EF): ln of the factor 4 that each unit of k
+// removed from s.
+inline constexpr double TWO_LN2 = 1.3862943611198906;
+
+template <typename Bits>
+double canonical_uniform(Bits& engine) {
+    const std::uint64_t x = engine();
+    return static_cast<double>(x) / TWO_POW_64;
+}
+
+template <typename Bits>
+double positive_uniform(Bits& engine) {
+    const double m = std::nextafter(0.0, 1.0);
+    const double u = canonical_uniform(engine);
+    return u * (1.0 - m) + m;
+}
+
+template <typename Bits>
+double polar_normal(Bits& engine) {
+    double w1;
+    double w2;
+    double s;
+    do {
+        const double u1 = canonical_uniform(engine);
+        const double u2 = canonical_uniform(engine);
+        w1 = 2.0 * u1 - 1.0;
+        w2 = 2.0 * u2 - 1.0;
+        s = w1 * w1 + w2 * w2;
+    } while (!(s < 1.0) || w1 == 0.0 || w2 == 0.0);
+
+    double log_s;
+    if (s > POLAR_RESCALE_BELOW) {
+        log_s = std::log(s);
+    } else {
+        const int k = std::ilogb(std::max(num::abs(w1), num::abs(w2)));
+        w1 = std::scalbn(w1, -k);
+        w2 = std::scalbn(w2, -k);
+        s = w1 * w1 + w2 * w2;
+        log_s = std::log(s) + static_cast<double>(k) * TWO_LN2;
+    }
+    const double f = std::sqrt((log_s * -2.0) / s);
+    return f * w1;
+}
+
+}  // namespace sampling

@@ -1,0 +1,57 @@
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include <pybind11/stl.h>
+
+#include "random/draws.hpp"
+#include "testkit.hpp"
+
+namespace py = pybind11;
+
+namespace testkit {
+
+namespace {
+
+// An engine of its own, seeded like pradix.Engine (or directly with a 64-bit
+// seed), whose raw outputs tests compare with what the samplers consumed.
+struct Twister {
+    explicit Twister(std::uint64_t seed64) : bits(seed64) {}
+    sampling::Engine bits;
+};
+
+// A bit source that replays chosen outputs and counts how many were taken.
+struct Script {
+    const std::vector<std::uint64_t>& outputs;
+    std::size_t used = 0;
+
+    std::uint64_t operator()() {
+        if (used == outputs.size()) throw std::out_of_range("scripted outputs exhausted");
+        return outputs[used++];
+    }
+};
+
+// (value, outputs consumed) of one draw fed with the given outputs.
+template <double (*Draw)(Script&)>
+py::tuple scripted(const std::vector<std::uint64_t>& outputs) {
+    Script script{outputs};
+    const double value = Draw(script);
+    return py::make_tuple(value, script.used);
+}
+
+}  // namespace
+
+void expose_random(py::module_& m) {
+    py::class_<Twister>(m, "Twister")
+        .def(py::init([](std::int32_t seed) { return Twister(static_cast<std::uint64_t>(seed)); }))
+        .def_static("from_seed64", [](std::uint64_t seed64) { return Twister(seed64); })
+        .def("next", [](Twister& t) { return t.bits(); })
+        .def("canonical_uniform", [](Twister& t) { return sampling::canonical_uniform(t.bits); })
+        .def("positive_uniform", [](Twister& t) { return sampling::positive_uniform(t.bits); })
+        .def("polar_normal", [](Twister& t) { return sampling::polar_normal(t.bits); });
+    m.def("canonical_uniform_of", &scripted<&sampling::canonical_uniform<Script>>);
+    m.def("positive_uniform_of", &scripted<&sampling::positive_uniform<Script>>);
+    m.def("polar_normal_of", &scripted<&sampling::polar_normal<Script>>);
+}
+
+}  // namespace testkit
