@@ -21,6 +21,12 @@
 //   dbeta(1e-300, 1, 3) = 3 continues dbeta(0, 1, 3) = 3, and the same at
 //   the upper end.  df inherits this: df(1e-300, 2, 5) is close to
 //   df(0, 2, 5) = 1.
+// - df far in the right tail: once 1 - y is below 2^-52 or the computed
+//   Jacobian (1 - r x) r is not positive, the change of variable has lost
+//   every digit (the plain product gave negative, infinite or NaN densities,
+//   and the log mode was already -inf or NaN there).  Such points give
+//   0 / -inf.  This happens for x df1 / df2 above about 2^52, and where
+//   df1 / df2 overflows or underflows.
 // - The x = +inf row of df keeps its NaN for df1 < 2 or df2 < 1 with finite
 //   degrees of freedom, and its NaN for df1 = +inf with df2 < 2.
 //
@@ -100,6 +106,11 @@ inline double df(double x, double df1, double df2, bool log) {
     const double y = u / w;
     const double r = (h1 / h2) / w;
     const double jacobian = (1.0 - r * x) * r;  // dy/dx
+    // Far in the right tail (x df1 / df2 beyond about 2^52) y is 1 to within
+    // 2^-52 and 1 - r x has cancelled: the beta density and the Jacobian are
+    // rounding noise there, whose product would be negative, infinite or NaN.
+    // The density is below anything the transformation resolves: 0 / -inf.
+    if (1.0 - y < num::EPS || jacobian <= 0.0) return zero(log);
     return log ? num::log(jacobian) + dbeta(y, h1, h2, true) : dbeta(y, h1, h2, false) * jacobian;
 }
 
