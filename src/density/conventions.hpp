@@ -4,6 +4,14 @@
 // value v from a kernel's rule table is returned "logged": v, or log(v) when
 // the log flag is set (0 becomes -inf, +inf stays +inf).  Regular cases
 // compute the log-density s and return s or exp(s).
+//
+// Power terms.  A regular formula that contains x^e works with e * log(x),
+// and num::log gives -inf for every x below 2^-52.  When the exponent e is
+// exactly 0 the product is then 0 * inf, which IEEE arithmetic makes NaN,
+// although x^0 = 1 for every x > 0.  log_power takes that product as 0 (with
+// the sign of the logarithm, as for any finite logarithm), so the density
+// continues the value it has at the exact boundary; every other product is
+// the plain one, bit for bit.
 #pragma once
 
 #include "../num/elementary.hpp"
@@ -21,6 +29,13 @@ inline double zero(bool log) { return log ? -INF : 0.0; }
 
 // From a log-density: s in log mode, num::exp(s) otherwise.
 inline double from_log(double s, bool log) { return log ? s : num::exp(s); }
+
+// lg * e, the logarithm of a power: 0 when e is exactly 0, even where lg is
+// infinite.
+inline double log_power(double lg, double e) {
+    if (e == 0.0 && num::is_inf(lg)) return lg < 0.0 ? -0.0 : 0.0;
+    return lg * e;
+}
 
 inline bool any_nan(double a, double b) { return num::is_nan(a) || num::is_nan(b); }
 inline bool any_nan(double a, double b, double c) { return any_nan(a, b) || num::is_nan(c); }

@@ -7,6 +7,10 @@
 // right with the last term added in front.  Defined for positive arguments
 // only: there is no reflection, and every x below 2^-52 gives +inf; +inf
 // gives NaN (inf - inf in the final sum).
+//
+// Measured against SciPy: 2.4e-15 relative (absolute where |lgamma| < 1)
+// for x >= 1/2; below 1/2 an extra absolute error of about 1e-15 / x, since
+// a + 1 = (x - 1) + 1 drops the low digits of x.
 #pragma once
 
 #include <cstdint>
