@@ -43,7 +43,8 @@ def positive_nodes_and_weights(n):
     return pairs
 
 
-def main():
+def table():
+    """The nodes and weights in storage order, as two lists of doubles."""
     mpmath.mp.dps = 60
     pairs = positive_nodes_and_weights(N)
     total = sum(2 * w for _, w in pairs)
@@ -58,6 +59,11 @@ def main():
             err = abs(mpmath.mpf(stored) - exact)
             for other in (math.nextafter(stored, -2.0), math.nextafter(stored, 2.0)):
                 assert err <= abs(mpmath.mpf(other) - exact)
+    return nodes, weights
+
+
+def main():
+    nodes, weights = table()
     print("inline constexpr double GL50_NODE[GL50_POINTS] = {")
     for i in range(0, N, 2):
         print("    %s, %s," % (repr(nodes[i]), repr(nodes[i + 1])))

@@ -11,13 +11,17 @@
 //   a >= 10, x/a <= 3:    50-point Gauss-Legendre quadrature of the gamma
 //                         density over [max(0, min(x, a) - k1 sqrt(a)),
 //                         min(x, a + k2 sqrt(a))], k1 and k2 growing with a.
-// The quadrature neglects the mass outside its bounds: for a = 20 every x
-// between 20 + 5 sqrt(20) and 60 gives the same 0.99995262..., and its
-// accuracy falls off in the far lower tail where the density is concentrated
-// at the end of a wide interval.  The fractions' expressions (a - 1) + 1 and
-// (a + 1) - 1 are kept as written; they differ from a in the last bits for
-// small a.  Results are clamped into [0, 1] (NaN stays NaN): for tiny shapes
-// the prefactor can overflow the lower fraction to values far above 1.
+// Measured against a high-precision reference: the lower fraction is good to
+// about 2e-12 absolute (worst just below x - a = 10) and 2e-13 relative in
+// the lower tail, the upper one to 1e-16.  The quadrature integrates its
+// window to 1.5e-13 for a <= 100, 5e-12 for a <= 3000 (the window grows from 9
+// to 21 standard deviations, the rule stays at 50 points), but neglects the mass outside it: up to
+// 2.5e-9 below (a just under 30) and up to 1.3e-4 above (a = 10, x from
+// 25.8 to 30).  For a = 20 every x between 20 + 5 sqrt(20) and 60 gives the
+// same 0.99995262...  The fractions' expressions (a - 1) + 1 and (a + 1) - 1
+// are kept as written; they differ from a in the last bits for small a.
+// Results are clamped into [0, 1] (NaN stays NaN): for tiny shapes the
+// prefactor can push the lower fraction far above 1.
 // x = +inf is not treated and gives NaN; callers settle it first.
 //
 // gamma_p_inv(a, p) starts from a Wilson-Hilferty guess with a rational
@@ -27,8 +31,11 @@
 // is taken as 1.2).  The density weight d lags: a correction uses the density
 // at the estimate that entered the previous correction (the first two both
 // use the starting value's).  There is no convergence test and no clamp of the
-// estimate; far in the tails (a = 2 with p = 1e-4, a <= 1 with p within 1e-4
-// of 1) the corrections need not settle and the result may be NaN.
+// estimate.  Measured: P(a, result) = p to 5e-13 for a in [0.5, 1000] and p
+// in [0.01, 0.99].  Far in the tails (a = 2 with p = 1e-4, a <= 1 with p
+// within 1e-4 of 1) the corrections need not settle and the result may be
+// NaN.  Roots below 2^-52 (tiny a with small p) are out of reach, since P is 0
+// there: the result stays within a factor of about 2.3 of the root, or is NaN.
 //
 // poisson_partial_sum(k, x) = sum_{j=1..k} x^j / j!, summed from the last
 // term back; it is defined for 0 <= k <= 20, where j! is exact (k = 0 gives
