@@ -12,6 +12,9 @@
 // touches values pushed out of range by rounding or by huge parameters.  The
 // function does not check a > 0, b > 0 or x <= 1: callers do.
 //
+// Measured against a high-precision reference: 4.4e-13 absolute for a, b in
+// [0.1, 300], 1e-12 relative in the lower tail of the direct side.
+//
 // beta_inc_inv(a, b, p) starts, for a > 1 and b > 1, from a normal-deviate
 // approximation (rational tail deviate, then a transformation in the
 // harmonic mean of the parameters), otherwise from the small-parameter
@@ -21,10 +24,19 @@
 // uses the density at the estimate that entered the previous correction (the
 // first two both use the starting value's).  When the weight vanishes (the
 // estimate within EPS of 0 or 1, or underflow) the current estimate is
-// returned as it stands; with a parameter near 0.1 and p deep in the thin
-// tail that can be an estimate far from the root.  The estimate is not
-// clamped to [0, 1], and p > 1 ends in NaN through a logarithm of a negative
-// number.
+// returned as it stands.  The estimate is not clamped to [0, 1], and p > 1
+// ends in NaN through a logarithm of a negative number.
+// Measured: within 2.2e-14 of the true root wherever the corrections settle.
+// They do not settle with b in (1, 1.2), a above about 4 and p below about
+// 0.08 (the range shrinks as b moves away from 1), nor in the mirror image
+// with a and b swapped and p above 0.92: there the starting value is off by
+// a few percent, the density changes steeply across that gap and the lagging
+// weight makes the corrections swing, mostly out of [0, 1] and into NaN
+// (beta_inc_inv(100, 1.05, 0.01) is NaN; the root is 0.9539).  With a
+// parameter below about 0.1 the small-parameter guess for the far side of
+// the split (which scales p, not 1 - p) can land within EPS of an end, where
+// the search stops at once: 7% of a grid over [0.02, 5] with p in
+// [0.005, 0.995], all with min(a, b) < 0.1.
 #pragma once
 
 #include "common.hpp"
