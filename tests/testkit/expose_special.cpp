@@ -1,0 +1,35 @@
+#include <cstdint>
+#include <iterator>
+#include <vector>
+
+#include <pybind11/stl.h>
+
+#include "num/erf.hpp"
+#include "num/gauss_legendre.hpp"
+#include "num/incomplete_beta.hpp"
+#include "num/incomplete_gamma.hpp"
+#include "testkit.hpp"
+
+namespace testkit {
+
+void expose_special(pybind11::module_& m) {
+    def_kernel(m, "erf", [](double x) { return num::erf(x); });
+    def_kernel(m, "erfinv", [](double y) { return num::erfinv(y); });
+    def_kernel(m, "gamma_p", [](double a, double x) { return num::gamma_p(a, x); });
+    def_kernel(m, "gamma_p_inv", [](double a, double p) { return num::gamma_p_inv(a, p); });
+    def_kernel(m, "poisson_partial_sum",
+               [](std::int64_t k, double x) { return num::poisson_partial_sum(k, x); });
+    def_kernel(m, "beta_inc", [](double a, double b, double x) { return num::beta_inc(a, b, x); });
+    def_kernel(m, "beta_inc_inv",
+               [](double a, double b, double p) { return num::beta_inc_inv(a, b, p); });
+    // The quadrature table, as two lists in storage order.
+    m.def("gl50_nodes", [] {
+        return std::vector<double>(std::begin(num::detail::GL50_NODE), std::end(num::detail::GL50_NODE));
+    });
+    m.def("gl50_weights", [] {
+        return std::vector<double>(std::begin(num::detail::GL50_WEIGHT),
+                                   std::end(num::detail::GL50_WEIGHT));
+    });
+}
+
+}  // namespace testkit
