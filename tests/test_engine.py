@@ -52,8 +52,9 @@ def test_default_engine_is_seeded_with_1_and_shared_by_every_call():
         "assert pradix.runif(0, 1, 3).tolist() == pradix.runif(0, 1, 3, engine=e).tolist()\n"
         "assert pradix.rgamma(2.5, 1.0, size=[2]).tolist() == pradix.rgamma(2.5, 1.0, 2, engine=e).tolist()\n"
         "names = [n for n in vars(pradix) if n == 'Engine' or n.startswith('r')]\n"
-        "assert names == ['Engine', 'rnorm', 'rbeta', 'rchisq', 'rf', 'rgamma', 'rinvgamma', 'rlnorm',"
-        " 'rt', 'runif'], names\n"
+        "assert names == ['Engine', 'rnorm', 'rbern', 'rbeta', 'rbinom', 'rcauchy', 'rchisq', 'rexp',"
+        " 'rf', 'rgamma', 'rinvgamma', 'rlaplace', 'rlnorm', 'rlogis', 'rpois', 'rt', 'runif',"
+        " 'rweibull'], names\n"
     )
     subprocess.run([sys.executable, "-c", script], check=True)
 

@@ -1,0 +1,44 @@
+// Conventions shared by the distribution-function and quantile kernels.
+//
+// Distribution functions compute a probability t and return it, or
+// num::log(t) in log mode: there is no extra precision in the lower tail,
+// every t below 2^-52 has logarithm -inf.  Quantiles reject NaN and p
+// outside [0, 1] before anything else, then settle the end points.
+#pragma once
+
+#include "../num/elementary.hpp"
+
+namespace cdf {
+
+using num::EPS;
+using num::INF;
+using num::NaN;
+
+// t, or num::log(t) in log mode.
+inline double probability(double t, bool log_p) { return log_p ? num::log(t) : t; }
+
+inline bool any_nan(double a, double b) { return num::is_nan(a) || num::is_nan(b); }
+inline bool any_nan(double a, double b, double c) { return any_nan(a, b) || num::is_nan(c); }
+
+// x = mu = +inf or x = mu = -inf: an undefined location difference.
+inline bool same_infinity(double x, double mu) {
+    return (x == INF && mu == INF) || (x == -INF && mu == -INF);
+}
+
+// The mass has moved to +inf (x = +inf or mu = -inf): 1; otherwise 0.
+inline double limit_of_location(double x, double mu) {
+    return (x == INF || mu == -INF) ? 1.0 : 0.0;
+}
+
+// Standard Cauchy distribution function; also Student's t with one degree
+// of freedom.
+inline double cauchy_core(double z) {
+    if (num::is_nan(z)) return z;
+    if (num::near_zero(z)) return 0.5;
+    return num::atan(z) / num::PI + 0.5;
+}
+
+// A probability p is usable by a quantile: not NaN and within [0, 1].
+inline bool bad_probability(double p) { return num::is_nan(p) || p < 0.0 || p > 1.0; }
+
+}  // namespace cdf

@@ -1,0 +1,69 @@
+// Quantiles of the normal, log-normal, Cauchy, Laplace, logistic and uniform
+// distributions, all in closed form (the normal through num::erfinv).
+//
+// A scale of 0 puts all mass on mu; p = 0 and p = 1 give the infinite end
+// points, NaN where the location itself is the opposite infinity.
+#pragma once
+
+#include "../num/erf.hpp"
+#include "conventions.hpp"
+
+namespace cdf {
+
+// Shared start of the location-scale quantiles: validity of p, mu, sigma
+// (sigma in [0, inf)), the point mass at sigma = 0 and the two end points.
+// Returns true with the answer in `out` when one of these settles the call.
+inline bool location_scale_quantile_rules(double p, double mu, double sigma, double& out) {
+    if (bad_probability(p) || num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0 || sigma == INF) {
+        out = NaN;
+    } else if (sigma == 0.0) {
+        out = mu;
+    } else if (p == 0.0) {
+        out = mu == INF ? NaN : -INF;
+    } else if (p == 1.0) {
+        out = mu == -INF ? NaN : INF;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+inline double qnorm(double p, double mu, double sigma) {
+    double out;
+    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
+    return (sigma * num::SQRT2) * num::erfinv((p + p) - 1.0) + mu;
+}
+
+inline double qlnorm(double p, double mu, double sigma) {
+    if (bad_probability(p) || num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0) return NaN;
+    return num::exp(qnorm(p, mu, sigma));
+}
+
+inline double qcauchy(double p, double mu, double sigma) {
+    double out;
+    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
+    return num::tan((p - 0.5) * num::PI) * sigma + mu;
+}
+
+inline double qlaplace(double p, double mu, double sigma) {
+    double out;
+    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
+    const double u = p - 0.5;
+    const double d = num::abs(u);
+    return mu - num::log(1.0 - (d + d)) * (num::sgn(u) * sigma);
+}
+
+inline double qlogis(double p, double mu, double sigma) {
+    double out;
+    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
+    return num::log(p / (1.0 - p)) * sigma + mu;
+}
+
+inline double qunif(double p, double a, double b) {
+    if (bad_probability(p) || any_nan(a, b) || a >= b || num::is_inf(a) || num::is_inf(b)) return NaN;
+    if (p == 0.0) return a;
+    if (p == 1.0) return b;
+    return (b - a) * p + a;
+}
+
+}  // namespace cdf

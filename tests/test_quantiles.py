@@ -1,0 +1,138 @@
+"""The seventeen quantile functions: rules, stated values, round trips."""
+import math
+
+import numpy as np
+import pytest
+
+import _testkit as k
+import pradix
+from reference import same
+
+INF = math.inf
+NAN = math.nan
+
+
+@pytest.mark.parametrize(
+    "fn, args, want",
+    [
+        (pradix.qnorm, (0.5,), 0.0),
+        (pradix.qnorm, (0.0,), -INF),
+        (pradix.qnorm, (1.0,), INF),
+        (pradix.qnorm, (0.3, 5, 0), 5.0),
+        (pradix.qnorm, (0.0, INF, 1), NAN),
+        (pradix.qnorm, (1.0, -INF, 1), NAN),
+        (pradix.qnorm, (0.5, 0, INF), NAN),
+        (pradix.qnorm, (1.5,), NAN),
+        (pradix.qnorm, (-0.1,), NAN),
+        (pradix.qlnorm, (0.0, 0, 1), 0.0),
+        (pradix.qlnorm, (1.0, 0, 1), INF),
+        (pradix.qlnorm, (0.5, 0, INF), NAN),
+        (pradix.qexp, (0.5, 0), INF),
+        (pradix.qexp, (0.0, 2), 0.0),
+        (pradix.qexp, (1.0, 2), INF),
+        (pradix.qexp, (0.5, INF), 0.0),
+        (pradix.qlaplace, (0.5, 1, 2), 1.0),
+        (pradix.qlogis, (0.5, 1, 2), 1.0),
+        (pradix.qcauchy, (0.0, 1, 2), -INF),
+        (pradix.qcauchy, (0.5, 1, INF), NAN),
+        (pradix.qcauchy, (0.7, 1, 0), 1.0),
+        (pradix.qunif, (0.25, -INF, 1), NAN),
+        (pradix.qunif, (0.0, 2, 3), 2.0),
+        (pradix.qunif, (1.0, 2, 3), 3.0),
+        (pradix.qunif, (0.25, 2, 2), NAN),
+        (pradix.qweibull, (0.3, INF, 2), 2.0),
+        (pradix.qweibull, (1.0, 2, 3), INF),
+        (pradix.qweibull, (0.3, 1e-17, 2), NAN),
+        (pradix.qgamma, (0.5, 0, 1), 0.0),
+        (pradix.qgamma, (0.5, 0, INF), NAN),
+        (pradix.qgamma, (0.5, INF, 1), NAN),
+        (pradix.qchisq, (0.0, 3), 0.0),
+        (pradix.qchisq, (1.0, 3), INF),
+        (pradix.qinvgamma, (0.5, 2, 0), 0.0),
+        (pradix.qinvgamma, (0.5, 0, 0), NAN),
+        (pradix.qinvgamma, (0.5, INF, 0), 0.0),
+        (pradix.qinvgamma, (0.5, INF, 1), NAN),
+        (pradix.qbeta, (0.5, 0, 0), 0.5),
+        (pradix.qbeta, (0.3, 0, 0), 0.0),
+        (pradix.qbeta, (0.7, 0, 0), 1.0),
+        (pradix.qbeta, (0.3, 0, 2), 0.0),
+        (pradix.qbeta, (0.3, INF, INF), 0.5),
+        (pradix.qbeta, (0.3, 2, INF), 0.0),
+        (pradix.qbeta, (0.3, INF, 2), 1.0),
+        (pradix.qbeta, (0.3, 2, 0), 1.0),
+        (pradix.qbeta, (1.0, 2, 3), 1.0),
+        (pradix.qf, (0.5, INF, INF), 1.0),
+        (pradix.qf, (1.0, 2, 3), INF),
+        (pradix.qbern, (0.7, 0.3), 0.0),
+        (pradix.qbern, (0.71, 0.3), 1.0),
+        (pradix.qbern, (1.0, 0.0), 0.0),
+        (pradix.qbern, (0.5, 1.5), NAN),
+        (pradix.qbinom, (0.4, 5, 0.5), 2.0),
+        (pradix.qbinom, (1.0, 5, 0.5), 5.0),
+        (pradix.qbinom, (0.0, 5, 0.5), 0.0),
+        (pradix.qbinom, (0.5, 0, 0.5), 0.0),
+        (pradix.qbinom, (0.5, -1, 0.5), NAN),
+        (pradix.qpois, (0.5, 1e-20), 0.0),
+        (pradix.qpois, (1.0, 3), INF),
+        (pradix.qpois, (0.5, INF), INF),
+        (pradix.qpois, (0.5, -1), NAN),
+        (pradix.qt, (0.5, 7), 0.0),
+        (pradix.qt, (0.0, 7), -INF),
+        (pradix.qt, (1.0, 7), INF),
+        (pradix.qt, (0.3, 0.4), NAN),
+        (pradix.qt, (0.3, 1e-17), NAN),
+    ],
+)
+def test_rules(fn, args, want):
+    assert same(fn(*args), want)
+
+
+@pytest.mark.parametrize(
+    "got, want, tol",
+    [
+        (lambda: pradix.qnorm(0.975), 1.959963984540054, 1e-13),
+        (lambda: pradix.qexp(0.5, 2), math.log(2) / 2, 1e-15),
+        (lambda: pradix.qcauchy(0.75, 1, 2), 3.0, 1e-15),
+        (lambda: pradix.qt(0.75, 2), 0.816496580927726, 1e-15),
+    ],
+)
+def test_stated_values_within_rounding(got, want, tol):
+    assert got() == pytest.approx(want, rel=tol, abs=0)
+
+
+def test_closed_forms():
+    assert same(pradix.qt(0.975, 1), k.tan(0.475 * math.pi))
+    assert same(pradix.qexp(0.5, 2), -k.log(0.5) / 2)
+    p = np.linspace(0.01, 0.99, 99)
+    assert same(pradix.qt(p, INF), pradix.qnorm(p))
+    assert same(pradix.qlnorm(p, 0.3, 1.2), k.exp(pradix.qnorm(p, 0.3, 1.2)))
+
+
+def test_student_t_symmetry():
+    p = np.linspace(0.001, 0.499, 250)
+    exact = (1 - (1 - p)) == p
+    assert same(pradix.qt(1 - p[exact], 10), -pradix.qt(p[exact], 10))
+    assert 0.1 < pradix.qt(0.55, 0.95) < 0.2
+    # 1 - 0.55 is not 0.45 in doubles, so the mirror holds only approximately
+    assert pradix.qt(0.55, 0.95) == pytest.approx(-pradix.qt(0.45, 0.95), rel=1e-13)
+
+
+def test_discrete_tie_rules():
+    # binomial: least k with F(k) >= p; Poisson: least k with F(k) > p
+    f2 = pradix.pbinom(2, 5, 0.5)
+    assert pradix.qbinom(f2, 5, 0.5) == 2.0
+    for rate in (0.5, 3.0, 10.5):
+        for kk in range(6):
+            f = pradix.ppois(kk, rate)
+            if f < 1:
+                assert pradix.qpois(f, rate) == kk + 1
+
+
+def test_qpois_searches_that_cannot_end_give_nan():
+    assert math.isnan(pradix.qpois(0.5, 1e300))
+    assert math.isnan(pradix.qpois(1e-300, 1e13))
+
+
+def test_qexp_with_zero_rate_is_infinite_everywhere_inside():
+    p = np.array([1e-300, 1e-17, 0.3, 1 - 1e-16])
+    assert np.all(pradix.qexp(p, 0.0) == INF)
