@@ -30,6 +30,7 @@
 #include <algorithm>
 
 #include "common.hpp"
+#include "cycle.hpp"
 #include "exp_log.hpp"
 #include "sqrt.hpp"
 
@@ -89,7 +90,11 @@ inline double erf(double x) {
     return detail::erf_pos(x);
 }
 
-inline double erfinv(double y) {
+namespace detail {
+
+// erfinv with every one of the 55 steps run (all_steps) or ended early once
+// the state repeats, which gives the same result.
+inline double erfinv_steps(double y, bool all_steps) {
     if (is_nan(y)) return y;
     if (y != 0.0 && abs(y) > 1.0) return NaN;
     const double e = 1.0 - y;
@@ -97,21 +102,26 @@ inline double erfinv(double y) {
     const double f = y + 1.0;
     if (near_zero(f)) return -INF;
     const double w = -log(f * e);
-    const double p = w < detail::ERFINV_SPLIT
-                         ? detail::horner9(detail::ERFINV_CENTRAL, w - 2.5)
-                         : detail::horner9(detail::ERFINV_TAIL, sqrt(w) - 3.0);
+    const double p = w < ERFINV_SPLIT ? horner9(ERFINV_CENTRAL, w - 2.5)
+                                      : horner9(ERFINV_TAIL, sqrt(w) - 3.0);
     double h = p * y;
     double c = exp(-(h * h));
-    for (int step = 1; step <= detail::ERFINV_STEPS; ++step) {
+    CycleFinder cycle(h, c);
+    for (int step = 1; step <= ERFINV_STEPS; ++step) {
         const double s = (erf(h) - y) / c;
         double q = 1.0 - s * 0.5 * ((h * -2.0 * c) / c);
-        q = std::min(detail::ERFINV_CURVATURE_MAX, q);
-        q = std::max(detail::ERFINV_CURVATURE_MIN, q);
+        q = std::min(ERFINV_CURVATURE_MAX, q);
+        q = std::max(ERFINV_CURVATURE_MIN, q);
         const double next = h - s / q;
         c = exp(-(h * h));  // weight of this step's input, used by the next step
         h = next;
+        if (!all_steps && cycle.settle(step, ERFINV_STEPS, h, c)) break;
     }
     return h;
 }
+
+}  // namespace detail
+
+inline double erfinv(double y) { return detail::erfinv_steps(y, false); }
 
 }  // namespace num

@@ -40,6 +40,7 @@
 #pragma once
 
 #include "common.hpp"
+#include "cycle.hpp"
 #include "exp_log.hpp"
 #include "gamma.hpp"
 #include "sqrt.hpp"
@@ -138,7 +139,11 @@ inline double beta_inc(double a, double b, double x) {
     return r;
 }
 
-inline double beta_inc_inv(double a, double b, double p) {
+namespace detail {
+
+// beta_inc_inv with every one of the 36 corrections run (all_steps) or ended
+// early once the state repeats, which gives the same result.
+inline double beta_inc_inv_steps(double a, double b, double p, bool all_steps) {
     if (is_nan(a) || is_nan(b) || is_nan(p)) return NaN;
     if (p < EPS) return 0.0;
     if (near_zero(1.0 - p)) return 1.0;
@@ -149,20 +154,29 @@ inline double beta_inc_inv(double a, double b, double p) {
         return exp(((log(1.0 - x) * (b - 1.0)) + (log(x) * (a - 1.0))) - lb);
     };
 
-    double x = detail::beta_inv_start(a, b, p);
+    double x = beta_inv_start(a, b, p);
     double w = density(x);
-    for (int step = 1; step <= detail::BETA_INV_STEPS; ++step) {
+    CycleFinder cycle(x, w);
+    for (int step = 1; step <= BETA_INV_STEPS; ++step) {
         if (near_zero(w)) return x;
         const double s = (beta_inc(a, b, x) - p) / w;
         double q = 1.0 - (((((a - 1.0) / x) - ((b - 1.0) / (1.0 - x))) * w) / w) * (s * 0.5);
-        if (q > detail::BETA_CURVATURE_MAX) q = detail::BETA_CURVATURE_MAX;
-        if (q < detail::BETA_CURVATURE_MIN) q = detail::BETA_CURVATURE_MIN;
+        if (q > BETA_CURVATURE_MAX) q = BETA_CURVATURE_MAX;
+        if (q < BETA_CURVATURE_MIN) q = BETA_CURVATURE_MIN;
         const double next = x - s / q;
-        if (step == detail::BETA_INV_STEPS) return next;
+        if (step == BETA_INV_STEPS) return next;
         w = density(x);  // this correction's input, weighs the next correction
         x = next;
+        // In a cycle every state has passed the test on w, so the
+        // correction that would return is the last one.
+        if (!all_steps && cycle.settle(step, BETA_INV_STEPS, x, w)) return x;
     }
     return x;  // not reached: the last correction returns
 }
+
+}  // namespace detail
+
+inline double beta_inc_inv(double a, double b, double p) { return detail::beta_inc_inv_steps(a, b, p, false); }
+
 
 }  // namespace num

@@ -46,6 +46,7 @@
 #include <cstdint>
 
 #include "common.hpp"
+#include "cycle.hpp"
 #include "exp_log.hpp"
 #include "gamma.hpp"
 #include "gauss_legendre.hpp"
@@ -147,7 +148,11 @@ inline double gamma_p(double a, double x) {
     return detail::clamp_probability(detail::gamma_p_unclamped(a, x));
 }
 
-inline double gamma_p_inv(double a, double p) {
+namespace detail {
+
+// gamma_p_inv with every one of the 36 corrections run (all_steps) or ended
+// early once the state repeats, which gives the same result.
+inline double gamma_p_inv_steps(double a, double p, bool all_steps) {
     if (is_nan(a) || is_nan(p)) return NaN;
     if (p < EPS) return 0.0;
     if (p > 1.0) return NaN;
@@ -159,9 +164,9 @@ inline double gamma_p_inv(double a, double p) {
     if (a > 1.0) {
         const double g = p > 0.5 ? -1.0 : 1.0;
         const double q = p > 0.5 ? 1.0 - p : p;
-        const double z = detail::tail_deviate(sqrt(log(q) * -2.0));
+        const double z = tail_deviate(sqrt(log(q) * -2.0));
         const double u = (1.0 - 1.0 / (a * 9.0)) - (z * g) / (sqrt(a) * 3.0);
-        x = std::max(detail::GAMMA_INV_FLOOR, u * u * u * a);
+        x = std::max(GAMMA_INV_FLOOR, u * u * u * a);
     } else {
         const double r = (1.0 - a * 0.253) - (a * 0.12) * a;
         x = p < r ? exp(log(p / r) * (1.0 / a)) : 1.0 - log(1.0 - (p - r) / (1.0 - r));
@@ -169,17 +174,24 @@ inline double gamma_p_inv(double a, double p) {
 
     auto density = [a, lg](double at) { return exp(((log(at) * (a - 1.0)) - at) - lg); };
     double d = density(x);
-    for (int step = 1; step <= detail::GAMMA_INV_STEPS; ++step) {
+    CycleFinder cycle(x, d);
+    for (int step = 1; step <= GAMMA_INV_STEPS; ++step) {
         const double s = (gamma_p(a, x) - p) / d;
         double q = 1.0 - ((((a - 1.0) / x - 1.0) * d) / d) * (s * 0.5);
-        q = std::min(detail::GAMMA_CURVATURE_MAX, q);
-        q = std::max(detail::GAMMA_CURVATURE_MIN, q);
+        q = std::min(GAMMA_CURVATURE_MAX, q);
+        q = std::max(GAMMA_CURVATURE_MIN, q);
         const double next = x - s / q;
         d = density(x);  // this correction's input, weighs the next correction
         x = next;
+        if (!all_steps && cycle.settle(step, GAMMA_INV_STEPS, x, d)) break;
     }
     return x;
 }
+
+}  // namespace detail
+
+inline double gamma_p_inv(double a, double p) { return detail::gamma_p_inv_steps(a, p, false); }
+
 
 inline double poisson_partial_sum(std::int64_t k, double x) {
     if (k < 0 || k > detail::POISSON_SUM_MAX_K) return NaN;

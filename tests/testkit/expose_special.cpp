@@ -22,6 +22,14 @@ void expose_special(pybind11::module_& m) {
     def_kernel(m, "beta_inc", [](double a, double b, double x) { return num::beta_inc(a, b, x); });
     def_kernel(m, "beta_inc_inv",
                [](double a, double b, double p) { return num::beta_inc_inv(a, b, p); });
+    // The inverses with every correction step run, for checking that ending
+    // early on a repeated state changes no result.
+    def_kernel(m, "erfinv_all_steps", [](double y) { return num::detail::erfinv_steps(y, true); });
+    def_kernel(m, "gamma_p_inv_all_steps",
+               [](double a, double p) { return num::detail::gamma_p_inv_steps(a, p, true); });
+    def_kernel(m, "beta_inc_inv_all_steps", [](double a, double b, double p) {
+        return num::detail::beta_inc_inv_steps(a, b, p, true);
+    });
     // The quadrature table, as two lists in storage order.
     m.def("gl50_nodes", [] {
         return std::vector<double>(std::begin(num::detail::GL50_NODE), std::end(num::detail::GL50_NODE));
