@@ -2,12 +2,15 @@
 
 math.log, math.sqrt and math.pow call the same C library functions as the
 samplers and Python floats round every operation like the kernels, so for
-regular parameters the model reproduces pradix bit for bit.  Special values
-(infinite, zero or invalid parameters) are tested directly instead.
+regular parameters the model reproduces pradix bit for bit.  The inversion
+samplers apply pradix's own quantile functions to the model's positive
+uniforms.  Special values (infinite, zero or invalid parameters) are tested
+directly instead.
 """
 import math
 
 import _testkit
+import pradix
 
 TWO_POW_64 = 18446744073709551616.0
 TINY = math.nextafter(0.0, 1.0)
@@ -64,6 +67,22 @@ def gamma(st, shape, scale):
     return x * math.pow(u, math.inf if shape == 0.0 else 1.0 / shape)
 
 
+def bernoulli(st, prob):
+    return 1.0 if prob >= st.positive() else 0.0
+
+
+def binomial(st, n_trials, prob):
+    count = 0.0
+    for _ in range(n_trials):
+        count = count + bernoulli(st, prob)
+    return count
+
+
+def inversion(quantile):
+    """A sampler returning the quantile at one positive uniform."""
+    return lambda st, *params: quantile(st.positive(), *params)
+
+
 SAMPLERS = {
     "runif": lambda st, a, b: st.uniform() * (b - math.nextafter(a, b)) + math.nextafter(a, b),
     "rnorm": lambda st, mu, sigma: normal(st) * sigma + mu,
@@ -75,13 +94,19 @@ SAMPLERS = {
     "rf": lambda st, d1, d2: (lambda x1, x2: ((d2 / d1) * x1) / x2)(
         gamma(st, d1 * 0.5, 2.0), gamma(st, d2 * 0.5, 2.0)),
     "rt": lambda st, dof: (lambda z, c: z / math.sqrt(c / dof))(normal(st), gamma(st, dof * 0.5, 2.0)),
+    "rbern": bernoulli,
+    "rbinom": binomial,
+    "rcauchy": inversion(pradix.qcauchy),
+    "rexp": inversion(pradix.qexp),
+    "rlaplace": inversion(pradix.qlaplace),
+    "rlogis": inversion(pradix.qlogis),
+    "rpois": inversion(pradix.qpois),
+    "rweibull": inversion(pradix.qweibull),
 }
 
 
 def consumed(seed, draw, limit=200):
     """Outputs an engine seeded with `seed` gives up to draw(engine)."""
-    import pradix
-
     engine = pradix.Engine(seed)
     draw(engine)
     probe = pradix.runif(0.0, 1.0, engine=engine)

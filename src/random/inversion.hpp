@@ -6,7 +6,15 @@
 // never returned; U = 1 (one output in 2^54) gives the quantile at 1, +inf
 // for unbounded distributions.  A parameter that passes the sampler's own
 // check but not the quantile's (sigma = +inf for Cauchy, Laplace, logistic)
-// gives NaN after the output is consumed.
+// gives NaN after the output is consumed.  So does rpois where the Poisson
+// search cannot end (rates of about 2^63 and above, or U below about 5e-17
+// with a rate above about 3e6), while rpois(+inf) and rexp(0) return +inf,
+// still consuming their output.
+//
+// The tails are as coarse as the module's logarithm, which is -inf below
+// 2^-52 and 0 within 2^-52 of 1: rexp and rweibull give +inf at
+// U = 1 - 2^-53 as at U = 1, rexp gives -0.0 for U below 2^-52, rlogis
+// -inf for U below 2^-52 and rlaplace -inf for U below 1.5 * 2^-54.
 //
 // rbern(prob) is 1 when prob >= U; rbinom(n, prob) counts n such trials, so
 // its cost and the outputs it consumes are linear in n.
