@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace num {
@@ -43,6 +44,17 @@ inline constexpr bool near_zero(double x) { return x == 0.0 || abs(x) < EPS; }
 inline constexpr bool near_one(double x) {
     const double d = x - 1.0;
     return d == 0.0 || abs(d) < EPS;
+}
+
+// Distance from a finite x >= 0 to the next larger double: adding any
+// y >= 0 with y + y below it leaves x unchanged.
+inline double ulp_above(double x) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    ++bits;
+    double up;
+    std::memcpy(&up, &bits, sizeof up);
+    return up - x;
 }
 
 }  // namespace num

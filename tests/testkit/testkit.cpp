@@ -6,4 +6,5 @@ PYBIND11_MODULE(_testkit, m) {
     testkit::expose_gamma(m);
     testkit::expose_random(m);
     testkit::expose_special(m);
+    testkit::expose_quantile(m);
 }

@@ -1,0 +1,37 @@
+"""The binomial quantile's search returns exactly the least k with F(k) >= p.
+
+F(k) is the binomial distribution function, its masses summed from the top;
+the search keeps masses and stops sums early where that cannot change them.
+The reference here scans the distribution function itself.
+"""
+import numpy as np
+import pytest
+
+import _testkit as k
+import pradix
+
+rng = np.random.default_rng(3)
+
+
+def cases():
+    for n in (2, 3, 7, 40, 333, 1200):
+        for prob in (0.0, 1.0, 1e-3, 0.5, 0.999, float(rng.uniform())):
+            yield n, prob
+
+
+@pytest.mark.parametrize("n, prob", list(cases()))
+def test_search_matches_scan_of_the_distribution_function(n, prob):
+    f = pradix.pbinom(np.arange(n + 1), n, prob)
+    picks = f[rng.integers(0, n + 1, 12)]
+    # random levels, every tie with F and the doubles next to them
+    p = np.concatenate([rng.uniform(size=12), picks, np.nextafter(picks, 0), np.nextafter(picks, 1)])
+    p = p[(p > 0) & (p < 1)]
+    want = np.array([np.argmax(f >= level) for level in p], dtype=float)
+    assert np.array_equal(pradix.qbinom(p, n, prob), want)
+    if n <= 333:  # past the small window every sum recomputes its masses
+        assert np.array_equal(k.qbinom_window16(p, n, prob), want)
+
+
+def test_large_numbers_of_trials_finish():
+    assert pradix.qbinom(0.5, 10**6, 0.5) == 500000.0
+    assert pradix.qbinom(0.5, 2**62, 0.0) == 0.0
