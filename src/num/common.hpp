@@ -46,6 +46,9 @@ inline constexpr bool near_one(double x) {
     return d == 0.0 || abs(d) < EPS;
 }
 
+// A computed probability held within [0, 1]; NaN stays NaN.
+inline constexpr double clamp_unit(double p) { return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p); }
+
 // Distance from a finite x >= 0 to the next larger double: adding any
 // y >= 0 with y + y below it leaves x unchanged.
 inline double ulp_above(double x) {

@@ -134,9 +134,7 @@ inline double beta_inc(double a, double b, double x) {
     if (x < EPS) return 0.0;
     const double r = ((a + 1.0) / ((a + b) + 2.0) > x) ? detail::beta_side(a, b, x)
                                                        : 1.0 - detail::beta_side(b, a, 1.0 - x);
-    if (r < 0.0) return 0.0;
-    if (r > 1.0) return 1.0;
-    return r;
+    return clamp_unit(r);
 }
 
 namespace detail {

@@ -69,12 +69,6 @@ inline constexpr double GAMMA_CURVATURE_MIN = 0.8;
 inline constexpr double GAMMA_CURVATURE_MAX = 1.2;
 inline constexpr std::int64_t POISSON_SUM_MAX_K = 20;  // largest exact factorial
 
-inline double clamp_probability(double p) {
-    if (p < 0.0) return 0.0;
-    if (p > 1.0) return 1.0;
-    return p;
-}
-
 // Quadrature bounds, in standard deviations sqrt(a) below and above a.
 struct QuadratureSpan {
     double below;
@@ -145,7 +139,7 @@ inline double gamma_p(double a, double x) {
     if (is_nan(a) || is_nan(x) || a < 0.0) return NaN;
     if (x < EPS) return 0.0;
     if (a < EPS) return 1.0;
-    return detail::clamp_probability(detail::gamma_p_unclamped(a, x));
+    return clamp_unit(detail::gamma_p_unclamped(a, x));
 }
 
 namespace detail {

@@ -3,8 +3,8 @@
 PYBIND11_MODULE(_testkit, m) {
     m.doc() = "numerical kernels and primitive draws of pradix, for tests only";
     testkit::expose_elementary(m);
-    testkit::expose_gamma(m);
+    testkit::expose_log_gamma(m);
     testkit::expose_random(m);
-    testkit::expose_special(m);
+    testkit::expose_incomplete(m);
     testkit::expose_quantile(m);
 }

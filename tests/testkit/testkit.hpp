@@ -7,9 +7,9 @@
 namespace testkit {
 
 void expose_elementary(pybind11::module_& m);
-void expose_gamma(pybind11::module_& m);
+void expose_log_gamma(pybind11::module_& m);
 void expose_random(pybind11::module_& m);
-void expose_special(pybind11::module_& m);
+void expose_incomplete(pybind11::module_& m);
 void expose_quantile(pybind11::module_& m);
 
 // Exposes a scalar kernel vectorized, so tests can evaluate whole grids.
