@@ -7,11 +7,13 @@
 //
 // Power terms.  A regular formula that contains x^e works with e * log(x),
 // and num::log gives -inf for every x below 2^-52.  When the exponent e is
-// exactly 0 the product is then 0 * inf, which IEEE arithmetic makes NaN,
-// although x^0 = 1 for every x > 0.  log_power takes that product as 0 (with
-// the sign of the logarithm, as for any finite logarithm), so the density
-// continues the value it has at the exact boundary; every other product is
-// the plain one, bit for bit.
+// exactly 0 the product is then 0 * -inf, which IEEE arithmetic makes NaN,
+// although x^0 = 1 for every x > 0.  log_power takes that product as -0.0
+// (the sign a finite negative logarithm gives), so the density continues the
+// value it has at the exact boundary.  Only a logarithm of -inf is treated:
+// 0 * +inf (Weibull with shape 1 where x / scale overflows to +inf) stays
+// NaN, as the formula is for every shape above 1 there.  Every other product
+// is the plain one, bit for bit.
 #pragma once
 
 #include "../num/elementary.hpp"
@@ -30,10 +32,9 @@ inline double zero(bool log) { return log ? -INF : 0.0; }
 // From a log-density: s in log mode, num::exp(s) otherwise.
 inline double from_log(double s, bool log) { return log ? s : num::exp(s); }
 
-// lg * e, the logarithm of a power: 0 when e is exactly 0, even where lg is
-// infinite.
+// lg * e, the logarithm of a power: -0.0 when e is exactly 0 and lg = -inf.
 inline double log_power(double lg, double e) {
-    if (e == 0.0 && num::is_inf(lg)) return lg < 0.0 ? -0.0 : 0.0;
+    if (e == 0.0 && lg == -INF) return -0.0;
     return lg * e;
 }
 

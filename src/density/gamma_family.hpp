@@ -11,7 +11,9 @@
 //   at a point below 2^-52, where num::log gives -inf, is taken as 1
 //   (log_power): dgamma(1e-300, 1, 2) = 0.5 and dchisq(1e-300, 2) = 0.5,
 //   continuing dgamma(0, 1, theta) = 1/theta and dchisq(0, 2) = 0.5; Weibull
-//   with shape 1 gives 1/scale at x = 0 the same way.
+//   with shape 1 gives 1/scale at x = 0 the same way.  Where x / scale
+//   overflows to +inf the Weibull formula meets inf - inf for shapes >= 1
+//   and gives NaN (shape 1 included: only a logarithm of -inf is special).
 // - dchisq with dof = 0 is 0 (log: -inf) at every x > 0.  The formula gives
 //   this through lgamma(0) = +inf, except below 2^-52 where log(x) = -inf
 //   would meet it as inf - inf; the explicit row covers those points too.
