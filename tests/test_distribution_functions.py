@@ -1,5 +1,6 @@
 """The seventeen distribution functions: rules, stated values, accuracy."""
 import math
+import struct
 
 import numpy as np
 import pytest
@@ -180,3 +181,8 @@ def test_mended_limits(got, want):
 def test_probabilities_stay_in_unit_interval(got):
     v = np.asarray(got())
     assert np.all((v >= 0) & (v <= 1))
+
+
+def test_cauchy_undefined_point_is_the_quiet_nan():
+    # x = mu with sigma = 0 makes 0 / 0, whose processor NaN has the sign bit set
+    assert struct.pack("<d", pradix.pcauchy(3.0, 3.0, 0.0)) == struct.pack("<Q", 0x7FF8000000000000)

@@ -31,9 +31,10 @@ inline double limit_of_location(double x, double mu) {
 }
 
 // Standard Cauchy distribution function; also Student's t with one degree
-// of freedom.
+// of freedom.  A NaN z (0 / 0 when x = mu and sigma = 0) gives the quiet NaN
+// 0x7FF8000000000000, not the processor's negative default NaN.
 inline double cauchy_core(double z) {
-    if (num::is_nan(z)) return z;
+    if (num::is_nan(z)) return NaN;
     if (num::near_zero(z)) return 0.5;
     return num::atan(z) / num::PI + 0.5;
 }
