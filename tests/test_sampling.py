@@ -126,3 +126,12 @@ FIT = [
 def test_goodness_of_fit(name, params, dist):
     sample = getattr(pradix, name)(*params, size=20000, engine=pradix.Engine(2024))
     assert stats.kstest(sample, dist.cdf).pvalue > 1e-3
+
+
+def test_nan_draws_are_the_canonical_nan():
+    # 0 / 0 from two zero gamma draws; an invalid parameter; scalar and array
+    engine = pradix.Engine(3)
+    values = [pradix.rbeta(0.0, 0.0, engine=engine), pradix.rnorm(0.0, -1.0, engine=engine)]
+    values += list(pradix.rbeta(0.0, 0.0, 4, engine=engine))
+    bits = np.array(values).view(np.uint64)
+    assert np.all(bits == 0x7FF8000000000000)

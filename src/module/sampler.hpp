@@ -75,10 +75,13 @@ struct SizedDraws;
 
 template <auto Kernel, typename... P>
 struct SizedDraws<Kernel, std::tuple<P...>> {
+    // One draw; a NaN is returned as the canonical quiet NaN.
+    static double draw(P... params, Engine& engine) { return num::canonical(Kernel(params..., engine)); }
+
     static pybind11::array_t<double> fill(pybind11::array_t<double> result, std::size_t n, P... params,
                                           Engine& engine) {
         double* out = result.mutable_data();
-        for (std::size_t i = 0; i < n; ++i) out[i] = Kernel(params..., engine);
+        for (std::size_t i = 0; i < n; ++i) out[i] = draw(params..., engine);
         return result;
     }
 
@@ -105,7 +108,7 @@ void def_sampler(pybind11::module_& m, const char* name, const pybind11::object&
                  const ParamArgs&... params) {
     using Sized = detail::SizedDraws<Kernel>;
     const auto engine = pybind11::arg("engine") = default_engine;
-    m.def(name, Kernel, params..., engine);
+    m.def(name, &Sized::draw, params..., engine);
     m.def(name, &Sized::shape, params..., pybind11::arg("size"), engine);
     m.def(name, &Sized::count, params..., pybind11::arg("size"), engine);
 }

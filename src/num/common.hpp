@@ -46,6 +46,11 @@ inline constexpr bool near_one(double x) {
     return d == 0.0 || abs(d) < EPS;
 }
 
+// NaN results leave the module as the one quiet NaN 0x7FF8000000000000,
+// whatever sign and payload the processor's arithmetic gave them, so that
+// results are the same bits on every machine.
+inline constexpr double canonical(double v) { return v != v ? NaN : v; }
+
 // A computed probability held within [0, 1]; NaN stays NaN.
 inline constexpr double clamp_unit(double p) { return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p); }
 
