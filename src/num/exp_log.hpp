@@ -26,15 +26,21 @@ namespace num {
 namespace detail {
 
 inline double exp_cf(double y) {
+    if (y == 0.0) return 1.0;  // every level is exactly 1 (integer arguments)
     double t = 1.0;  // T_25
+    // y/d is shared by levels d and d + 1: computed once, as the same division.
+    double y_over_d = y / 24.0;
     for (int d = 24; d >= 2; --d) {
-        t = (y / static_cast<double>(d - 1) + 1.0) - (y / static_cast<double>(d)) / t;
+        const double y_over_d_minus_1 = y / static_cast<double>(d - 1);
+        t = (y_over_d_minus_1 + 1.0) - y_over_d / t;
+        y_over_d = y_over_d_minus_1;
     }
     return 1.0 / (1.0 - y / t);
 }
 
 inline double log_cf(double u) {
     const double z = (u - 1.0) / (u + 1.0);
+    if (z == 0.0) return 0.0;  // (z + z) / (1 - 0 / C_2) is +0 (mantissas 1 to 10)
     const double w = z * z;
     double c = 49.0;  // C_25
     for (int d = 24; d >= 2; --d) {
