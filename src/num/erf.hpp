@@ -21,7 +21,8 @@
 // steps both use the starting value's).  The iteration still settles at
 // erf(h) = y, to 2e-13 relative for |y| <= 0.99 and 2e-11 where erf is
 // weakest (y near 0.9966); nearer to 1 the spacing of doubles bounds it.
-// A NaN curvature factor is taken as the upper bound 1.2.
+// A NaN curvature factor is taken as the upper bound 1.2.  The loop ends early
+// once its state repeats, with the result of all 55 steps (cycle.hpp).
 // Arguments within EPS of -1 or 1 give -inf or +inf; |y| > 1 gives NaN.
 // For |y| below about 2.5e-16 the refinement works against erf's own flush
 // to 0 below EPS and the result is only roughly y * sqrt(pi) / 2.
