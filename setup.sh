@@ -52,9 +52,12 @@ echo "setup: building and installing pradix"
 "$py" -m pip install --quiet --no-build-isolation -Cbuild-dir=build/pradix .
 
 echo "setup: building the test kit"
-cmake -S tests/testkit -B build/testkit -G Ninja -DCMAKE_BUILD_TYPE=Release \
+# The cmake and ninja installed into .venv above, not whatever is on PATH.
+cmake=.venv/bin/cmake
+"$cmake" -S tests/testkit -B build/testkit -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_MAKE_PROGRAM="$PWD/.venv/bin/ninja" \
     -DPython_EXECUTABLE="$PWD/$py" -Dpybind11_DIR="$("$py" -m pybind11 --cmakedir)" >/dev/null
-cmake --build build/testkit
+"$cmake" --build build/testkit
 
 "$py" - <<'PY'
 import pradix
