@@ -93,3 +93,75 @@ def test_input_is_not_modified_and_result_is_new():
     keep = x.copy()
     out = pradix.dnorm(x)
     assert np.array_equal(x, keep) and out is not x and out.base is None
+
+
+INT64_MAX = np.iinfo(np.int64).max
+INT64_MIN = np.iinfo(np.int64).min
+# Float values given for integer parameters, and the integer each acts as
+# (None: the result is NaN).
+FLOAT_INTEGERS = [(np.nan, None), (np.inf, INT64_MAX), (1e19, INT64_MAX), (2.0**63, INT64_MAX),
+                  (-np.inf, INT64_MIN), (-1e19, INT64_MIN), (-(2.0**63), INT64_MIN),
+                  (2.9, 2), (-0.5, 0), (-2.5, -2), (2.0**62, 2**62)]
+INTEGER_CALLS = {  # function: call with the integer argument v in its place
+    "pbinom x": lambda f, v: f.pbinom(v, 10, 0.5), "dbinom n": lambda f, v: f.dbinom(3, v, 0.5),
+    "ppois x": lambda f, v: f.ppois(v, 3.0), "dpois x": lambda f, v: f.dpois(v, 3.0),
+    "pbern x": lambda f, v: f.pbern(v, 0.3), "qbinom n": lambda f, v: f.qbinom(0.5, v, 0.0),
+}
+
+
+@pytest.mark.parametrize("value, acts_as", FLOAT_INTEGERS)
+@pytest.mark.parametrize("call", list(INTEGER_CALLS.values()), ids=list(INTEGER_CALLS))
+def test_float_integer_arguments(call, value, acts_as):
+    # The same rule for a Python float, a NumPy scalar, arrays and lists, with
+    # no undefined cast (x86 made every out-of-range value INT64_MIN).
+    want = np.nan if acts_as is None else call(pradix, int(acts_as))
+    forms = [value, np.float64(value), np.float32(value) if abs(value) < 1e30 else value,
+             np.array([value, value]), [value], np.array([[value]]).T]
+    for form in forms:
+        got = np.asarray(call(pradix, form), dtype=float).ravel()
+        assert np.all(got.view(np.uint64) == np.float64(want).view(np.uint64)), form
+
+
+def test_float_integer_array_mixed_with_nan():
+    x = np.array([[np.nan, 3.0], [1e300, 2.5]])
+    got = pradix.pbinom(x, 10, 0.5)
+    assert np.isnan(got[0, 0]) and got[0, 1] == pradix.pbinom(3, 10, 0.5)
+    assert got[1, 0] == 1.0 and got[1, 1] == pradix.pbinom(2, 10, 0.5)
+    f = np.asfortranarray(np.array([[1.0, 2.0], [3.0, 4.0]]))
+    assert pradix.dpois(f, 2.0).flags.f_contiguous  # the float copy keeps the layout
+
+
+@pytest.mark.parametrize("value", [2**53 + 1, 2**63 - 1, -(2**63), 2**64 + 3, 10**300, True])
+def test_python_int_conversion_is_numpys(value):
+    assert pradix.dunif(value, -np.inf, np.inf, True) == pradix.dunif(np.array(value, dtype=float), -np.inf,
+                                                                      np.inf, True)
+    assert pradix.pnorm(value, 0, 1) == pradix.pnorm(np.float64(value))
+
+
+@pytest.mark.parametrize("value", [10**400, 2**63, -(2**63) - 1])
+def test_integers_numpy_refuses(value):
+    # Beyond float range for a float parameter, beyond int64 for an integer
+    # one: NumPy's own conversion refuses, and so does the call.
+    with pytest.raises(TypeError):
+        pradix.dnorm(value) if value == 10**400 else pradix.dpois(value, 1.0)
+
+
+@pytest.mark.parametrize("name, args", [("dbinom", (20, 0.3)), ("pbinom", (20, 0.3)), ("dpois", (4.0,)),
+                                        ("ppois", (4.0,)), ("dgamma", (2.5, 1.5)), ("qbeta", (2.0, 3.0)),
+                                        ("qbinom", (20, 0.3)), ("qpois", (4.0,))])
+def test_fixed_parameters_path(name, args):
+    # One array and scalar parameters (prepared once, points memoised)
+    # against the same points one by one.
+    rng = np.random.default_rng(3)
+    if name[0] == "q":
+        x = rng.choice(rng.uniform(0, 1, 50), 5000)
+    elif name in ("dbinom", "pbinom", "dpois", "ppois"):
+        x = rng.integers(-2, 25, 5000)
+    else:
+        x = rng.choice(rng.uniform(0, 6, 40), 5000)
+    fn = getattr(pradix, name)
+    got = fn(x, *args)
+    want = [fn(v.item(), *args) for v in x[:300]] + [fn(v.item(), *args) for v in x[-300:]]
+    assert np.array_equal(np.concatenate([got[:300], got[-300:]]), want, equal_nan=True)
+    strided = np.repeat(x[:200], 2)[::2]
+    assert np.array_equal(fn(strided, *args), got[:200], equal_nan=True)

@@ -1,31 +1,50 @@
-// Binding of scalar kernels as NumPy-vectorized functions.
+// Registration of scalar kernels as vectorized functions.
 //
-// Each density, distribution-function and quantile kernel is a plain
-// `double kernel(args...)`.  pybind11::vectorize turns it into a function
-// over arrays (forced casting to each parameter's element type, broadcasting,
-// a float for all-scalar calls).  The kernel is wrapped in a stateless functor
-// so that the element loop calls it directly and can inline it; a NaN result
-// is stored as the canonical quiet NaN.
+// def_vectorized<&kernel>(m, name, args...) adds a function whose every
+// parameter takes numbers, sequences or arrays (arguments.hpp), broadcast and
+// evaluated element by element (element_loop.hpp).  Its documentation
+// signature shows each parameter as numpy.ndarray[<dtype>] and the result as
+// object: a Python float for all-scalar calls, a float64 array otherwise.
+//
+// An optional preparation type splits the kernel into parameter-only work,
+// done once per call, and the work at each point:
+//     static Prep prepare(parameters...);   // every argument but the first
+//     double at(point) const;
+// The kernel itself must be at(prepare(...)) so that both give the same bits.
 #pragma once
 
-#include <pybind11/numpy.h>
+#include <array>
+#include <cstdint>
+#include <tuple>
+#include <utility>
+
 #include <pybind11/pybind11.h>
 
-#include "../num/common.hpp"
+#include "arguments.hpp"
+#include "element_loop.hpp"
 
 namespace pradix {
 
-template <auto Kernel>
-struct KernelCall;
+namespace vec {
 
-template <typename R, typename... Args, R (*Kernel)(Args...)>
-struct KernelCall<Kernel> {
-    R operator()(Args... args) const { return num::canonical(Kernel(args...)); }
+template <auto Kernel, typename Prep, typename Args = typename KernelArgs<Kernel>::type>
+struct Vectorized;
+
+template <auto Kernel, typename Prep, typename... A>
+struct Vectorized<Kernel, Prep, std::tuple<A...>> {
+    using Chosen = std::conditional_t<std::is_void_v<Prep>, Unprepared<Kernel>, Prep>;
+
+    static py::object call(Arg<A>... args) {
+        const std::array<const Input*, sizeof...(A)> in{&args.in...};
+        return dispatch<Kernel, Chosen, 0>(in);
+    }
 };
 
-template <auto Kernel, typename... Extra>
+}  // namespace vec
+
+template <auto Kernel, typename Prep = void, typename... Extra>
 void def_vectorized(pybind11::module_& m, const char* name, const Extra&... extra) {
-    m.def(name, pybind11::vectorize(KernelCall<Kernel>{}), extra...);
+    m.def(name, &vec::Vectorized<Kernel, Prep>::call, extra...);
 }
 
 }  // namespace pradix
