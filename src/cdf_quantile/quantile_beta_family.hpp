@@ -10,13 +10,13 @@
 // is NaN; between 1/2 and about 0.9 the tail corrections need not settle.
 #pragma once
 
-#include "../density/student_f_beta.hpp"
+#include "../density/beta_family.hpp"
 #include "cdf_beta_family.hpp"
 #include "conventions.hpp"
 #include "quantile_gamma_family.hpp"
 #include "quantile_location_scale.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 inline double qbeta(double p, double a, double b) {
     if (bad_probability(p) || any_nan(a, b) || a < 0.0 || b < 0.0) return NaN;
@@ -93,4 +93,4 @@ inline double qt(double p, double dof) {
     return p < 0.5 ? -T : T;
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

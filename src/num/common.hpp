@@ -11,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-namespace num {
+namespace pradix::num {
 
 inline constexpr double EPS = 0x1p-52;  // 2.220446049250313e-16
 inline constexpr double INF = std::numeric_limits<double>::infinity();
@@ -36,6 +36,17 @@ inline constexpr double abs(double x) { return x < 0.0 ? -x : (x == 0.0 ? 0.0 : 
 
 // 1, -1 or 0 (NaN gives 0).
 inline constexpr double sgn(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
+
+inline constexpr bool any_nan(double a, double b) { return is_nan(a) || is_nan(b); }
+inline constexpr bool any_nan(double a, double b, double c) { return any_nan(a, b) || is_nan(c); }
+
+// x = mu = +inf or x = mu = -inf: an undefined location difference.
+inline constexpr bool same_infinity(double x, double mu) {
+    return (x == INF && mu == INF) || (x == -INF && mu == -INF);
+}
+
+// p is not a probability: NaN or outside [0, 1] (infinities included).
+inline constexpr bool bad_probability(double p) { return is_nan(p) || p < 0.0 || p > 1.0; }
 
 // x == 0 or |x| < EPS.
 inline constexpr bool near_zero(double x) { return x == 0.0 || abs(x) < EPS; }
@@ -65,4 +76,4 @@ inline double ulp_above(double x) {
     return up - x;
 }
 
-}  // namespace num
+}  // namespace pradix::num

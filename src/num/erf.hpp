@@ -35,7 +35,7 @@
 #include "exp_log.hpp"
 #include "sqrt.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -125,4 +125,4 @@ inline double erfinv_steps(double y, bool all_steps) {
 
 inline double erfinv(double y) { return detail::erfinv_steps(y, false); }
 
-}  // namespace num
+}  // namespace pradix::num

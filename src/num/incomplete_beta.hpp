@@ -44,11 +44,11 @@
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
-#include "gamma.hpp"
+#include "log_gamma.hpp"
 #include "sqrt.hpp"
 #include "tail_deviate.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -179,4 +179,4 @@ inline double beta_inc_inv_steps(double a, double b, double p, bool all_steps) {
 inline double beta_inc_inv(double a, double b, double p) { return detail::beta_inc_inv_steps(a, b, p, false); }
 
 
-}  // namespace num
+}  // namespace pradix::num

@@ -49,13 +49,13 @@
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
-#include "gamma.hpp"
+#include "log_gamma.hpp"
 #include "gauss_legendre.hpp"
 #include "integer.hpp"
 #include "sqrt.hpp"
 #include "tail_deviate.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -198,4 +198,4 @@ inline double poisson_partial_sum(std::int64_t k, double x) {
     return sum;
 }
 
-}  // namespace num
+}  // namespace pradix::num

@@ -15,7 +15,7 @@
 #include "common.hpp"
 #include "integer.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -97,4 +97,4 @@ inline double atan(double x) {
     return x < 0.0 ? -detail::atan_pos(-x) : detail::atan_pos(x);
 }
 
-}  // namespace num
+}  // namespace pradix::num

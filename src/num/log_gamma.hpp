@@ -18,7 +18,7 @@
 #include "common.hpp"
 #include "exp_log.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -56,4 +56,4 @@ inline double lchoose(std::int64_t n, std::int64_t k) {
     return lgamma(nn + 1.0) - (lgamma((nn - kk) + 1.0) + lgamma(kk + 1.0));
 }
 
-}  // namespace num
+}  // namespace pradix::num
