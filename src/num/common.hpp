@@ -65,6 +65,19 @@ inline constexpr double canonical(double v) { return v != v ? NaN : v; }
 // A computed probability held within [0, 1]; NaN stays NaN.
 inline constexpr double clamp_unit(double p) { return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p); }
 
+// Curvature factor q of the Halley-type corrections of erfinv, gamma_p_inv
+// and beta_inc_inv, held in [CURVATURE_MIN, CURVATURE_MAX].  A NaN q gives
+// if_nan, which each caller states: the upper bound for erfinv and
+// gamma_p_inv, NaN (so the correction is NaN) for beta_inc_inv.
+inline constexpr double CURVATURE_MIN = 0.8;
+inline constexpr double CURVATURE_MAX = 1.2;
+inline constexpr double clamp_curvature(double q, double if_nan) {
+    if (is_nan(q)) return if_nan;
+    if (q > CURVATURE_MAX) return CURVATURE_MAX;
+    if (q < CURVATURE_MIN) return CURVATURE_MIN;
+    return q;
+}
+
 // Distance from a finite x >= 0 to the next larger double: adding any
 // y >= 0 with y + y below it leaves x unchanged.
 inline double ulp_above(double x) {

@@ -13,6 +13,8 @@
 namespace testkit {
 
 void expose_incomplete(pybind11::module_& m) {
+    def_kernel(m, "clamp_curvature",
+               [](double q, double if_nan) { return pradix::num::clamp_curvature(q, if_nan); });
     def_kernel(m, "erf", [](double x) { return pradix::num::erf(x); });
     def_kernel(m, "erfinv", [](double y) { return pradix::num::erfinv(y); });
     def_kernel(m, "gamma_p", [](double a, double x) { return pradix::num::gamma_p(a, x); });
