@@ -14,7 +14,7 @@
 #include "cdf_location_scale.hpp"
 #include "conventions.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 inline double pbeta(double x, double a, double b, bool log_p) {
     if (any_nan(x, a, b) || a < 0.0 || b < 0.0) return NaN;
@@ -91,4 +91,4 @@ inline double pt(double x, double dof, bool log_p) {
     return probability(t, log_p);
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

@@ -13,14 +13,10 @@
 #include "../num/incomplete_gamma.hpp"
 #include "conventions.hpp"
 
-namespace cdf {
-
-inline bool bad_success_probability(double prob) {
-    return num::is_nan(prob) || num::is_inf(prob) || prob < 0.0 || prob > 1.0;
-}
+namespace pradix::cdf_quantile {
 
 inline double pbern(std::int64_t x, double prob, bool log_p) {
-    if (bad_success_probability(prob)) return NaN;
+    if (bad_probability(prob)) return NaN;
     const double t = x < 0 ? 0.0 : (x == 0 ? 1.0 - prob : 1.0);
     return probability(t, log_p);
 }
@@ -34,7 +30,7 @@ inline double binomial_lower_sum(std::int64_t x, std::int64_t n, double prob) {
 }
 
 inline double pbinom(std::int64_t x, std::int64_t n, double prob, bool log_p) {
-    if (n < 0 || bad_success_probability(prob)) return NaN;
+    if (n < 0 || bad_probability(prob)) return NaN;
     if (x < 0) return probability(0.0, log_p);
     if (x >= n) return probability(1.0, log_p);
     if (n == 1) return pbern(x, prob, log_p);
@@ -68,4 +64,4 @@ inline double ppois(std::int64_t x, double rate, bool log_p) {
     return probability(poisson_cdf(x, rate), log_p);
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

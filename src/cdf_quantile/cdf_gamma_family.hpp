@@ -10,7 +10,7 @@
 #include "../num/incomplete_gamma.hpp"
 #include "conventions.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 inline double pexp(double x, double rate, bool log_p) {
     if (any_nan(x, rate) || rate < 0.0) return NaN;
@@ -88,4 +88,4 @@ inline double pchisq(double x, double dof, bool log_p) {
     return probability(t, log_p);
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

@@ -13,7 +13,7 @@
 #include "../num/erf.hpp"
 #include "conventions.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 inline bool regular_location_scale(double x, double mu, double sigma) {
     return num::is_finite(x) && num::is_finite(mu) && sigma > 0.0 && sigma < INF;
@@ -136,4 +136,4 @@ inline double punif(double x, double a, double b, bool log_p) {
     return probability(t, log_p);
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

@@ -8,22 +8,17 @@
 
 #include "../num/elementary.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
+using num::any_nan;
+using num::bad_probability;
 using num::EPS;
 using num::INF;
 using num::NaN;
+using num::same_infinity;
 
 // t, or num::log(t) in log mode.
 inline double probability(double t, bool log_p) { return log_p ? num::log(t) : t; }
-
-inline bool any_nan(double a, double b) { return num::is_nan(a) || num::is_nan(b); }
-inline bool any_nan(double a, double b, double c) { return any_nan(a, b) || num::is_nan(c); }
-
-// x = mu = +inf or x = mu = -inf: an undefined location difference.
-inline bool same_infinity(double x, double mu) {
-    return (x == INF && mu == INF) || (x == -INF && mu == -INF);
-}
 
 // The mass has moved to +inf (x = +inf or mu = -inf): 1; otherwise 0.
 inline double limit_of_location(double x, double mu) {
@@ -39,7 +34,4 @@ inline double cauchy_core(double z) {
     return num::atan(z) / num::PI + 0.5;
 }
 
-// A probability p is usable by a quantile: not NaN and within [0, 1].
-inline bool bad_probability(double p) { return num::is_nan(p) || p < 0.0 || p > 1.0; }
-
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

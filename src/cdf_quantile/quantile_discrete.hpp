@@ -23,10 +23,10 @@
 #include "conventions.hpp"
 #include "quantile_location_scale.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 inline double qbern(double p, double prob) {
-    if (bad_probability(p) || bad_success_probability(prob)) return NaN;
+    if (bad_probability(p) || bad_probability(prob)) return NaN;
     return p > 1.0 - prob ? 1.0 : 0.0;
 }
 
@@ -86,7 +86,7 @@ inline constexpr std::int64_t BINOMIAL_WINDOW = 8192;
 
 template <std::int64_t Window>
 double binomial_quantile(double p, std::int64_t n, double prob) {
-    if (bad_probability(p) || n < 0 || bad_success_probability(prob)) return NaN;
+    if (bad_probability(p) || n < 0 || bad_probability(prob)) return NaN;
     if (p == 0.0) return 0.0;
     if (p == 1.0) return static_cast<double>(n);
     if (n == 1) return p > 1.0 - prob ? 1.0 : 0.0;  // F(0) = 1 - prob, F(1) = 1
@@ -132,4 +132,4 @@ inline double qpois(double p, double rate) {
     return k < 1 ? 0.0 : static_cast<double>(k - 1);
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

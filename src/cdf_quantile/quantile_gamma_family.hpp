@@ -7,7 +7,7 @@
 #include "../num/incomplete_gamma.hpp"
 #include "conventions.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 inline double qexp(double p, double rate) {
     if (bad_probability(p) || num::is_nan(rate) || rate < 0.0) return NaN;
@@ -54,4 +54,4 @@ inline double qinvgamma(double p, double shape, double scale) {
     return shape != 0.0 ? 0.0 : NaN;
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

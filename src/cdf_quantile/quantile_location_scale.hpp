@@ -8,7 +8,7 @@
 #include "../num/erf.hpp"
 #include "conventions.hpp"
 
-namespace cdf {
+namespace pradix::cdf_quantile {
 
 // Shared start of the location-scale quantiles: validity of p, mu, sigma
 // (sigma in [0, inf)), the point mass at sigma = 0 and the two end points.
@@ -66,4 +66,4 @@ inline double qunif(double p, double a, double b) {
     return (b - a) * p + a;
 }
 
-}  // namespace cdf
+}  // namespace pradix::cdf_quantile

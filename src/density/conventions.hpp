@@ -18,10 +18,12 @@
 
 #include "../num/elementary.hpp"
 
-namespace density {
+namespace pradix::density {
 
+using num::any_nan;
 using num::INF;
 using num::NaN;
+using num::same_infinity;
 
 // v, or num::log(v) in log mode.
 inline double logged(double v, bool log) { return log ? num::log(v) : v; }
@@ -38,12 +40,4 @@ inline double log_power(double lg, double e) {
     return lg * e;
 }
 
-inline bool any_nan(double a, double b) { return num::is_nan(a) || num::is_nan(b); }
-inline bool any_nan(double a, double b, double c) { return any_nan(a, b) || num::is_nan(c); }
-
-// x = mu = +inf or x = mu = -inf: an undefined location difference.
-inline bool same_infinity(double x, double mu) {
-    return (x == INF && mu == INF) || (x == -INF && mu == -INF);
-}
-
-}  // namespace density
+}  // namespace pradix::density

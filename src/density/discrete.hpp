@@ -25,21 +25,19 @@
 
 #include <cstdint>
 
-#include "../num/gamma.hpp"
+#include "../num/log_gamma.hpp"
 #include "conventions.hpp"
 
-namespace density {
-
-inline bool invalid_probability(double p) { return num::is_nan(p) || num::is_inf(p) || p < 0.0 || p > 1.0; }
+namespace pradix::density {
 
 inline double dbern(std::int64_t x, double prob, bool log) {
-    if (invalid_probability(prob)) return NaN;
+    if (num::bad_probability(prob)) return NaN;
     const double v = x == 1 ? prob : (x == 0 ? 1.0 - prob : 0.0);
     return logged(v, log);
 }
 
 inline double dbinom(std::int64_t x, std::int64_t n_trials, double prob, bool log) {
-    if (invalid_probability(prob) || n_trials < 0) return NaN;
+    if (num::bad_probability(prob) || n_trials < 0) return NaN;
     if (x < 0 || x > n_trials) return zero(log);
     if (n_trials == 0) return logged(1.0, log);
     if (n_trials == 1) return dbern(x, prob, log);
@@ -65,4 +63,4 @@ inline double dpois(std::int64_t x, double rate, bool log) {
     return from_log(s, log);
 }
 
-}  // namespace density
+}  // namespace pradix::density

@@ -28,10 +28,10 @@
 // in s, so with the shape; the exponential is within 2e-15.
 #pragma once
 
-#include "../num/gamma.hpp"
+#include "../num/log_gamma.hpp"
 #include "conventions.hpp"
 
-namespace density {
+namespace pradix::density {
 
 inline double dchisq(double x, double dof, bool log) {
     if (any_nan(x, dof) || dof < 0.0) return NaN;
@@ -90,4 +90,4 @@ inline double dweibull(double x, double shape, double scale, bool log) {
     return from_log(s, log);
 }
 
-}  // namespace density
+}  // namespace pradix::density

@@ -8,7 +8,7 @@
 
 #include "conventions.hpp"
 
-namespace density {
+namespace pradix::density {
 
 // Rule table shared by dnorm and dlaplace for sigma = 0 or infinite x, mu.
 inline double normal_like_limit(double x, double mu, double sigma) {
@@ -96,4 +96,4 @@ inline double dunif(double x, double a, double b, bool log) {
     return log ? -num::log(w) : 1.0 / w;
 }
 
-}  // namespace density
+}  // namespace pradix::density

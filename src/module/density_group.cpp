@@ -2,7 +2,7 @@
 #include "../density/discrete.hpp"
 #include "../density/gamma_family.hpp"
 #include "../density/location_scale.hpp"
-#include "../density/student_f_beta.hpp"
+#include "../density/beta_family.hpp"
 #include "groups.hpp"
 #include "vectorized.hpp"
 

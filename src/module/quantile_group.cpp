@@ -12,23 +12,23 @@ namespace pradix {
 
 void register_quantiles(py::module_& m) {
     using py::arg;
-    def_vectorized<&cdf::qnorm>(m, "qnorm", arg("p"), arg("mu") = 0, arg("sigma") = 1);
-    def_vectorized<&cdf::qbern>(m, "qbern", arg("p"), arg("prob"));
-    def_vectorized<&cdf::qbeta>(m, "qbeta", arg("p"), arg("a"), arg("b"));
-    def_vectorized<&cdf::qbinom>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
-    def_vectorized<&cdf::qcauchy>(m, "qcauchy", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf::qchisq>(m, "qchisq", arg("p"), arg("dof"));
-    def_vectorized<&cdf::qexp>(m, "qexp", arg("p"), arg("rate"));
-    def_vectorized<&cdf::qf>(m, "qf", arg("p"), arg("df1"), arg("df2"));
-    def_vectorized<&cdf::qgamma>(m, "qgamma", arg("p"), arg("shape"), arg("scale"));
-    def_vectorized<&cdf::qinvgamma>(m, "qinvgamma", arg("p"), arg("shape"), arg("scale"));
-    def_vectorized<&cdf::qlaplace>(m, "qlaplace", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf::qlnorm>(m, "qlnorm", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf::qlogis>(m, "qlogis", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf::qpois>(m, "qpois", arg("p"), arg("rate"));
-    def_vectorized<&cdf::qt>(m, "qt", arg("p"), arg("dof"));
-    def_vectorized<&cdf::qunif>(m, "qunif", arg("p"), arg("a"), arg("b"));
-    def_vectorized<&cdf::qweibull>(m, "qweibull", arg("p"), arg("shape"), arg("scale"));
+    def_vectorized<&cdf_quantile::qnorm>(m, "qnorm", arg("p"), arg("mu") = 0, arg("sigma") = 1);
+    def_vectorized<&cdf_quantile::qbern>(m, "qbern", arg("p"), arg("prob"));
+    def_vectorized<&cdf_quantile::qbeta>(m, "qbeta", arg("p"), arg("a"), arg("b"));
+    def_vectorized<&cdf_quantile::qbinom>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
+    def_vectorized<&cdf_quantile::qcauchy>(m, "qcauchy", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qchisq>(m, "qchisq", arg("p"), arg("dof"));
+    def_vectorized<&cdf_quantile::qexp>(m, "qexp", arg("p"), arg("rate"));
+    def_vectorized<&cdf_quantile::qf>(m, "qf", arg("p"), arg("df1"), arg("df2"));
+    def_vectorized<&cdf_quantile::qgamma>(m, "qgamma", arg("p"), arg("shape"), arg("scale"));
+    def_vectorized<&cdf_quantile::qinvgamma>(m, "qinvgamma", arg("p"), arg("shape"), arg("scale"));
+    def_vectorized<&cdf_quantile::qlaplace>(m, "qlaplace", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qlnorm>(m, "qlnorm", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qlogis>(m, "qlogis", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qpois>(m, "qpois", arg("p"), arg("rate"));
+    def_vectorized<&cdf_quantile::qt>(m, "qt", arg("p"), arg("dof"));
+    def_vectorized<&cdf_quantile::qunif>(m, "qunif", arg("p"), arg("a"), arg("b"));
+    def_vectorized<&cdf_quantile::qweibull>(m, "qweibull", arg("p"), arg("shape"), arg("scale"));
 }
 
 }  // namespace pradix

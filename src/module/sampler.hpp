@@ -31,7 +31,7 @@
 
 namespace pradix {
 
-using sampling::Engine;
+using random::Engine;
 
 namespace detail {
 

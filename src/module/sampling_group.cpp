@@ -2,9 +2,10 @@
 // engine, then the samplers in catalogue order.
 #include <cstdint>
 
-#include "../random/gamma.hpp"
-#include "../random/inversion.hpp"
-#include "../random/uniform_normal.hpp"
+#include "../random/beta_family.hpp"
+#include "../random/discrete.hpp"
+#include "../random/gamma_family.hpp"
+#include "../random/location_scale.hpp"
 #include "groups.hpp"
 #include "sampler.hpp"
 
@@ -20,23 +21,23 @@ void register_sampling(py::module_& m) {
     // Default of every engine argument; reachable only by omitting it.
     const py::object engine = m.attr("Engine")(1);
 
-    def_sampler<&sampling::rnorm>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
-    def_sampler<&sampling::rbern>(m, "rbern", engine, arg("prob"));
-    def_sampler<&sampling::rbeta>(m, "rbeta", engine, arg("a"), arg("b"));
-    def_sampler<&sampling::rbinom>(m, "rbinom", engine, arg("n_trials"), arg("prob"));
-    def_sampler<&sampling::rcauchy>(m, "rcauchy", engine, arg("mu"), arg("sigma"));
-    def_sampler<&sampling::rchisq>(m, "rchisq", engine, arg("dof"));
-    def_sampler<&sampling::rexp>(m, "rexp", engine, arg("rate"));
-    def_sampler<&sampling::rf>(m, "rf", engine, arg("df1"), arg("df2"));
-    def_sampler<&sampling::rgamma>(m, "rgamma", engine, arg("shape"), arg("scale"));
-    def_sampler<&sampling::rinvgamma>(m, "rinvgamma", engine, arg("shape"), arg("scale"));
-    def_sampler<&sampling::rlaplace>(m, "rlaplace", engine, arg("mu"), arg("sigma"));
-    def_sampler<&sampling::rlnorm>(m, "rlnorm", engine, arg("mu"), arg("sigma"));
-    def_sampler<&sampling::rlogis>(m, "rlogis", engine, arg("mu"), arg("sigma"));
-    def_sampler<&sampling::rpois>(m, "rpois", engine, arg("rate"));
-    def_sampler<&sampling::rt>(m, "rt", engine, arg("dof"));
-    def_sampler<&sampling::runif>(m, "runif", engine, arg("a"), arg("b"));
-    def_sampler<&sampling::rweibull>(m, "rweibull", engine, arg("shape"), arg("scale"));
+    def_sampler<&random::rnorm>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
+    def_sampler<&random::rbern>(m, "rbern", engine, arg("prob"));
+    def_sampler<&random::rbeta>(m, "rbeta", engine, arg("a"), arg("b"));
+    def_sampler<&random::rbinom>(m, "rbinom", engine, arg("n_trials"), arg("prob"));
+    def_sampler<&random::rcauchy>(m, "rcauchy", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rchisq>(m, "rchisq", engine, arg("dof"));
+    def_sampler<&random::rexp>(m, "rexp", engine, arg("rate"));
+    def_sampler<&random::rf>(m, "rf", engine, arg("df1"), arg("df2"));
+    def_sampler<&random::rgamma>(m, "rgamma", engine, arg("shape"), arg("scale"));
+    def_sampler<&random::rinvgamma>(m, "rinvgamma", engine, arg("shape"), arg("scale"));
+    def_sampler<&random::rlaplace>(m, "rlaplace", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rlnorm>(m, "rlnorm", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rlogis>(m, "rlogis", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rpois>(m, "rpois", engine, arg("rate"));
+    def_sampler<&random::rt>(m, "rt", engine, arg("dof"));
+    def_sampler<&random::runif>(m, "runif", engine, arg("a"), arg("b"));
+    def_sampler<&random::rweibull>(m, "rweibull", engine, arg("shape"), arg("scale"));
 }
 
 }  // namespace pradix

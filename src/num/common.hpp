@@ -11,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-namespace num {
+namespace pradix::num {
 
 inline constexpr double EPS = 0x1p-52;  // 2.220446049250313e-16
 inline constexpr double INF = std::numeric_limits<double>::infinity();
@@ -37,6 +37,17 @@ inline constexpr double abs(double x) { return x < 0.0 ? -x : (x == 0.0 ? 0.0 : 
 // 1, -1 or 0 (NaN gives 0).
 inline constexpr double sgn(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 
+inline constexpr bool any_nan(double a, double b) { return is_nan(a) || is_nan(b); }
+inline constexpr bool any_nan(double a, double b, double c) { return any_nan(a, b) || is_nan(c); }
+
+// x = mu = +inf or x = mu = -inf: an undefined location difference.
+inline constexpr bool same_infinity(double x, double mu) {
+    return (x == INF && mu == INF) || (x == -INF && mu == -INF);
+}
+
+// p is not a probability: NaN or outside [0, 1] (infinities included).
+inline constexpr bool bad_probability(double p) { return is_nan(p) || p < 0.0 || p > 1.0; }
+
 // x == 0 or |x| < EPS.
 inline constexpr bool near_zero(double x) { return x == 0.0 || abs(x) < EPS; }
 
@@ -54,6 +65,19 @@ inline constexpr double canonical(double v) { return v != v ? NaN : v; }
 // A computed probability held within [0, 1]; NaN stays NaN.
 inline constexpr double clamp_unit(double p) { return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p); }
 
+// Curvature factor q of the Halley-type corrections of erfinv, gamma_p_inv
+// and beta_inc_inv, held in [CURVATURE_MIN, CURVATURE_MAX].  A NaN q gives
+// if_nan, which each caller states: the upper bound for erfinv and
+// gamma_p_inv, NaN (so the correction is NaN) for beta_inc_inv.
+inline constexpr double CURVATURE_MIN = 0.8;
+inline constexpr double CURVATURE_MAX = 1.2;
+inline constexpr double clamp_curvature(double q, double if_nan) {
+    if (is_nan(q)) return if_nan;
+    if (q > CURVATURE_MAX) return CURVATURE_MAX;
+    if (q < CURVATURE_MIN) return CURVATURE_MIN;
+    return q;
+}
+
 // Distance from a finite x >= 0 to the next larger double: adding any
 // y >= 0 with y + y below it leaves x unchanged.
 inline double ulp_above(double x) {
@@ -65,4 +89,4 @@ inline double ulp_above(double x) {
     return up - x;
 }
 
-}  // namespace num
+}  // namespace pradix::num

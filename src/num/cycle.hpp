@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -63,4 +63,4 @@ private:
 
 }  // namespace detail
 
-}  // namespace num
+}  // namespace pradix::num

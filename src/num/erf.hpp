@@ -28,14 +28,12 @@
 // to 0 below EPS and the result is only roughly y * sqrt(pi) / 2.
 #pragma once
 
-#include <algorithm>
-
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
 #include "sqrt.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -44,8 +42,6 @@ inline constexpr double ERF_SWITCH = 2.1;  // above it: complementary fraction
 inline constexpr int ERF_CF_END = 60;
 inline constexpr double ERFINV_SPLIT = 5.0;
 inline constexpr int ERFINV_STEPS = 55;
-inline constexpr double ERFINV_CURVATURE_MIN = 0.8;
-inline constexpr double ERFINV_CURVATURE_MAX = 1.2;
 
 // Starting polynomials of erfinv, highest power first.
 inline constexpr double ERFINV_CENTRAL[9] = {
@@ -110,9 +106,7 @@ inline double erfinv_steps(double y, bool all_steps) {
     CycleFinder cycle(h, c);
     for (int step = 1; step <= ERFINV_STEPS; ++step) {
         const double s = (erf(h) - y) / c;
-        double q = 1.0 - s * 0.5 * ((h * -2.0 * c) / c);
-        q = std::min(ERFINV_CURVATURE_MAX, q);
-        q = std::max(ERFINV_CURVATURE_MIN, q);
+        const double q = clamp_curvature(1.0 - s * 0.5 * ((h * -2.0 * c) / c), CURVATURE_MAX);
         const double next = h - s / q;
         c = exp(-(h * h));  // weight of this step's input, used by the next step
         h = next;
@@ -125,4 +119,4 @@ inline double erfinv_steps(double y, bool all_steps) {
 
 inline double erfinv(double y) { return detail::erfinv_steps(y, false); }
 
-}  // namespace num
+}  // namespace pradix::num

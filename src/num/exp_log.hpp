@@ -21,7 +21,7 @@
 #include "common.hpp"
 #include "integer.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -124,4 +124,4 @@ inline double log1p(double x) {
     return ((((x * x / 5.0 - x * 0.25) * x + x / 3.0) * x - x * 0.5) * x) + x;
 }
 
-}  // namespace num
+}  // namespace pradix::num

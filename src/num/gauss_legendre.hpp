@@ -8,7 +8,7 @@
 // method at 60 significant digits and rounds each value once.
 #pragma once
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -71,4 +71,4 @@ inline constexpr double GL50_WEIGHT[GL50_POINTS] = {
 
 }  // namespace detail
 
-}  // namespace num
+}  // namespace pradix::num

@@ -44,19 +44,17 @@
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
-#include "gamma.hpp"
+#include "log_gamma.hpp"
 #include "sqrt.hpp"
 #include "tail_deviate.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
 inline constexpr double LENTZ_TOLERANCE = 1e-15;
 inline constexpr int BETA_CF_LAST_LEVEL = 205;
 inline constexpr int BETA_INV_STEPS = 36;
-inline constexpr double BETA_CURVATURE_MIN = 0.8;
-inline constexpr double BETA_CURVATURE_MAX = 1.2;
 inline constexpr double FIVE_SIXTHS = 0.8333333333333334;
 
 // Numerator of level k of the fraction (level k carries e_(k+1)).
@@ -160,9 +158,8 @@ inline double beta_inc_inv_steps(double a, double b, double p, bool all_steps) {
     for (int step = 1; step <= BETA_INV_STEPS; ++step) {
         if (near_zero(w)) return x;
         const double s = (beta_inc(a, b, x) - p) / w;
-        double q = 1.0 - (((((a - 1.0) / x) - ((b - 1.0) / (1.0 - x))) * w) / w) * (s * 0.5);
-        if (q > BETA_CURVATURE_MAX) q = BETA_CURVATURE_MAX;
-        if (q < BETA_CURVATURE_MIN) q = BETA_CURVATURE_MIN;
+        const double q =
+            clamp_curvature(1.0 - (((((a - 1.0) / x) - ((b - 1.0) / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
         const double next = x - s / q;
         if (step == BETA_INV_STEPS) return next;
         w = density(x);  // this correction's input, weighs the next correction
@@ -179,4 +176,4 @@ inline double beta_inc_inv_steps(double a, double b, double p, bool all_steps) {
 inline double beta_inc_inv(double a, double b, double p) { return detail::beta_inc_inv_steps(a, b, p, false); }
 
 
-}  // namespace num
+}  // namespace pradix::num

@@ -49,13 +49,13 @@
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
-#include "gamma.hpp"
+#include "log_gamma.hpp"
 #include "gauss_legendre.hpp"
 #include "integer.hpp"
 #include "sqrt.hpp"
 #include "tail_deviate.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -66,8 +66,6 @@ inline constexpr int GAMMA_LOWER_CF_END = 55;
 inline constexpr int GAMMA_UPPER_CF_END = 100;
 inline constexpr int GAMMA_INV_STEPS = 36;
 inline constexpr double GAMMA_INV_FLOOR = 1e-4;
-inline constexpr double GAMMA_CURVATURE_MIN = 0.8;
-inline constexpr double GAMMA_CURVATURE_MAX = 1.2;
 inline constexpr std::int64_t POISSON_SUM_MAX_K = 20;  // largest exact factorial
 
 // Quadrature bounds, in standard deviations sqrt(a) below and above a.
@@ -172,9 +170,8 @@ inline double gamma_p_inv_steps(double a, double p, bool all_steps) {
     CycleFinder cycle(x, d);
     for (int step = 1; step <= GAMMA_INV_STEPS; ++step) {
         const double s = (gamma_p(a, x) - p) / d;
-        double q = 1.0 - ((((a - 1.0) / x - 1.0) * d) / d) * (s * 0.5);
-        q = std::min(GAMMA_CURVATURE_MAX, q);
-        q = std::max(GAMMA_CURVATURE_MIN, q);
+        const double q =
+            clamp_curvature(1.0 - ((((a - 1.0) / x - 1.0) * d) / d) * (s * 0.5), CURVATURE_MAX);
         const double next = x - s / q;
         d = density(x);  // this correction's input, weighs the next correction
         x = next;
@@ -198,4 +195,4 @@ inline double poisson_partial_sum(std::int64_t k, double x) {
     return sum;
 }
 
-}  // namespace num
+}  // namespace pradix::num

@@ -13,7 +13,7 @@
 
 #include "common.hpp"
 
-namespace num {
+namespace pradix::num {
 
 inline double floor(double x) {
     if (is_nan(x) || is_inf(x) || near_zero(x)) return x;
@@ -55,4 +55,4 @@ inline std::int64_t factorial(std::int64_t n) {
     return static_cast<std::int64_t>(p);  // modulo 2^64 beyond 20!
 }
 
-}  // namespace num
+}  // namespace pradix::num

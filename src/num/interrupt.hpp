@@ -16,7 +16,7 @@
 
 #include <cstdint>
 
-namespace num {
+namespace pradix::num {
 
 namespace interrupt {
 
@@ -55,4 +55,4 @@ private:
     std::uint32_t left_;
 };
 
-}  // namespace num
+}  // namespace pradix::num

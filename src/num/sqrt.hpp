@@ -8,7 +8,7 @@
 
 #include "common.hpp"
 
-namespace num {
+namespace pradix::num {
 
 inline double sqrt(double x) {
     if (is_nan(x)) return x;
@@ -31,4 +31,4 @@ inline double sqrt(double x) {
     return g * s;
 }
 
-}  // namespace num
+}  // namespace pradix::num

@@ -7,7 +7,7 @@
 // to about 4.5e-4: enough for a guess that Halley corrections then refine.
 #pragma once
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -19,4 +19,4 @@ inline double tail_deviate(double t) {
 
 }  // namespace detail
 
-}  // namespace num
+}  // namespace pradix::num

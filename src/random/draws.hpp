@@ -18,6 +18,16 @@
 // power of two (k = ilogb of the larger magnitude) so that s does not lose
 // precision to underflow, and ln s is corrected by k * 2 ln 2.
 //
+// Inversion: a sampler by inversion (rcauchy, rlaplace, rlogis, rexp,
+// rweibull, rpois) draws one positive uniform U in [2^-1074, 1] and
+// returns the distribution's quantile at U, through the very quantile
+// kernels of the quantile family.  U is never 0, so the lower end point is
+// never returned; U = 1 (one output in 2^54) gives the quantile at 1, +inf
+// for unbounded distributions.  A parameter that passes the sampler's own
+// check but not the quantile's gives NaN after the output is consumed.  The
+// tails are as coarse as the module's logarithm, which is -inf below 2^-52
+// and 0 within 2^-52 of 1.
+//
 // Transcendentals are the C library's log, sqrt, ilogb, scalbn and
 // nextafter.  The draws are templates over the bit source only so that the
 // test kit can feed them scripted outputs; the samplers always pass the
@@ -31,7 +41,7 @@
 
 #include "../num/common.hpp"
 
-namespace sampling {
+namespace pradix::random {
 
 using Engine = std::mt19937_64;
 
@@ -85,4 +95,4 @@ double polar_normal(Bits& engine) {
     return f * w1;
 }
 
-}  // namespace sampling
+}  // namespace pradix::random

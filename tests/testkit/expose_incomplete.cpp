@@ -13,30 +13,32 @@
 namespace testkit {
 
 void expose_incomplete(pybind11::module_& m) {
-    def_kernel(m, "erf", [](double x) { return num::erf(x); });
-    def_kernel(m, "erfinv", [](double y) { return num::erfinv(y); });
-    def_kernel(m, "gamma_p", [](double a, double x) { return num::gamma_p(a, x); });
-    def_kernel(m, "gamma_p_inv", [](double a, double p) { return num::gamma_p_inv(a, p); });
+    def_kernel(m, "clamp_curvature",
+               [](double q, double if_nan) { return pradix::num::clamp_curvature(q, if_nan); });
+    def_kernel(m, "erf", [](double x) { return pradix::num::erf(x); });
+    def_kernel(m, "erfinv", [](double y) { return pradix::num::erfinv(y); });
+    def_kernel(m, "gamma_p", [](double a, double x) { return pradix::num::gamma_p(a, x); });
+    def_kernel(m, "gamma_p_inv", [](double a, double p) { return pradix::num::gamma_p_inv(a, p); });
     def_kernel(m, "poisson_partial_sum",
-               [](std::int64_t k, double x) { return num::poisson_partial_sum(k, x); });
-    def_kernel(m, "beta_inc", [](double a, double b, double x) { return num::beta_inc(a, b, x); });
+               [](std::int64_t k, double x) { return pradix::num::poisson_partial_sum(k, x); });
+    def_kernel(m, "beta_inc", [](double a, double b, double x) { return pradix::num::beta_inc(a, b, x); });
     def_kernel(m, "beta_inc_inv",
-               [](double a, double b, double p) { return num::beta_inc_inv(a, b, p); });
+               [](double a, double b, double p) { return pradix::num::beta_inc_inv(a, b, p); });
     // The inverses with every correction step run, for checking that ending
     // early on a repeated state changes no result.
-    def_kernel(m, "erfinv_all_steps", [](double y) { return num::detail::erfinv_steps(y, true); });
+    def_kernel(m, "erfinv_all_steps", [](double y) { return pradix::num::detail::erfinv_steps(y, true); });
     def_kernel(m, "gamma_p_inv_all_steps",
-               [](double a, double p) { return num::detail::gamma_p_inv_steps(a, p, true); });
+               [](double a, double p) { return pradix::num::detail::gamma_p_inv_steps(a, p, true); });
     def_kernel(m, "beta_inc_inv_all_steps", [](double a, double b, double p) {
-        return num::detail::beta_inc_inv_steps(a, b, p, true);
+        return pradix::num::detail::beta_inc_inv_steps(a, b, p, true);
     });
     // The quadrature table, as two lists in storage order.
     m.def("gl50_nodes", [] {
-        return std::vector<double>(std::begin(num::detail::GL50_NODE), std::end(num::detail::GL50_NODE));
+        return std::vector<double>(std::begin(pradix::num::detail::GL50_NODE), std::end(pradix::num::detail::GL50_NODE));
     });
     m.def("gl50_weights", [] {
-        return std::vector<double>(std::begin(num::detail::GL50_WEIGHT),
-                                   std::end(num::detail::GL50_WEIGHT));
+        return std::vector<double>(std::begin(pradix::num::detail::GL50_WEIGHT),
+                                   std::end(pradix::num::detail::GL50_WEIGHT));
     });
 }
 

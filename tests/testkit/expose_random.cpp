@@ -17,7 +17,7 @@ namespace {
 // seed), whose raw outputs tests compare with what the samplers consumed.
 struct Twister {
     explicit Twister(std::uint64_t seed64) : bits(seed64) {}
-    sampling::Engine bits;
+    pradix::random::Engine bits;
 };
 
 // A bit source that replays chosen outputs and counts how many were taken.
@@ -46,12 +46,12 @@ void expose_random(py::module_& m) {
         .def(py::init([](std::int32_t seed) { return Twister(static_cast<std::uint64_t>(seed)); }))
         .def_static("from_seed64", [](std::uint64_t seed64) { return Twister(seed64); })
         .def("next", [](Twister& t) { return t.bits(); })
-        .def("canonical_uniform", [](Twister& t) { return sampling::canonical_uniform(t.bits); })
-        .def("positive_uniform", [](Twister& t) { return sampling::positive_uniform(t.bits); })
-        .def("polar_normal", [](Twister& t) { return sampling::polar_normal(t.bits); });
-    m.def("canonical_uniform_of", &scripted<&sampling::canonical_uniform<Script>>);
-    m.def("positive_uniform_of", &scripted<&sampling::positive_uniform<Script>>);
-    m.def("polar_normal_of", &scripted<&sampling::polar_normal<Script>>);
+        .def("canonical_uniform", [](Twister& t) { return pradix::random::canonical_uniform(t.bits); })
+        .def("positive_uniform", [](Twister& t) { return pradix::random::positive_uniform(t.bits); })
+        .def("polar_normal", [](Twister& t) { return pradix::random::polar_normal(t.bits); });
+    m.def("canonical_uniform_of", &scripted<&pradix::random::canonical_uniform<Script>>);
+    m.def("positive_uniform_of", &scripted<&pradix::random::positive_uniform<Script>>);
+    m.def("polar_normal_of", &scripted<&pradix::random::polar_normal<Script>>);
 }
 
 }  // namespace testkit

@@ -1,5 +1,4 @@
-// Gamma sampler and the samplers built on it: chi-squared, inverse gamma,
-// beta, F and Student's t.
+// Gamma, chi-squared, inverse-gamma, exponential and Weibull samplers.
 //
 // rgamma(shape, scale), shape > 1: rejection from a transformed normal.
 // With d = shape - 1/3 and c = (1/3) / sqrt(d), a candidate z (polar normal)
@@ -13,24 +12,25 @@
 // for both.
 // shape = +inf: the rejection step could never accept (c = 0, every
 // candidate compares against NaN), so the result is +inf with nothing drawn.
-// The composites then follow their own arithmetic: rchisq(inf) = +inf,
-// rinvgamma(inf, s) = 0, rbeta(a, inf) = 0 for finite a, and rbeta(inf, b),
-// rt(inf), rf with an infinite degree of freedom are NaN after their finite
-// draws.
+// rchisq(dof) is rgamma(dof / 2, 2) and rinvgamma(shape, scale) is
+// 1 / rgamma(shape, 1 / scale): rchisq(inf) = +inf, rinvgamma(inf, s) = 0.
+// A scale below 2^-52 (including the 1/scale of rinvgamma) makes the inner
+// gamma draw NaN without consuming anything.  The beta, F and Student's t
+// samplers build on rgamma and rchisq (beta_family.hpp).
 //
-// Composite draws come in a fixed order: rbeta the a-gamma before the
-// b-gamma, rf the df1 chi-square before the df2 chi-square, rt the normal
-// before the chi-square.  A scale below 2^-52 (including the 1/scale of
-// rinvgamma) makes the inner gamma draw NaN without consuming anything.
+// rexp, rweibull: by inversion (draws.hpp).  Both give +inf at
+// U = 1 - 2^-53 as at U = 1; rexp gives -0.0 for U below 2^-52, and
+// rexp(0) returns +inf, still consuming its output.
 //
 // log, sqrt and pow are the C library's.
 #pragma once
 
 #include <cmath>
 
+#include "../cdf_quantile/quantile_gamma_family.hpp"
 #include "draws.hpp"
 
-namespace sampling {
+namespace pradix::random {
 
 inline constexpr double ONE_THIRD = 0.3333333333333333;  // 0x3FD5555555555555
 // Smallest accepted gamma scale and F / t degree of freedom.
@@ -76,28 +76,14 @@ inline double rinvgamma(double shape, double scale, Engine& engine) {
     return 1.0 / rgamma(shape, 1.0 / scale, engine);
 }
 
-inline double rbeta(double a, double b, Engine& engine) {
-    if (num::is_nan(a) || num::is_nan(b) || a < 0.0 || b < 0.0) return NaN;
-    const double x = rgamma(a, 1.0, engine);
-    const double y = rgamma(b, 1.0, engine);
-    return x / (y + x);
+inline double rexp(double rate, Engine& engine) {
+    if (num::is_nan(rate) || rate < 0.0) return NaN;
+    return cdf_quantile::qexp(positive_uniform(engine), rate);
 }
 
-inline double rf(double df1, double df2, Engine& engine) {
-    if (num::is_nan(df1) || num::is_nan(df2) || df1 < MIN_POSITIVE_PARAMETER ||
-        df2 < MIN_POSITIVE_PARAMETER) {
-        return NaN;
-    }
-    const double x1 = rchisq(df1, engine);
-    const double x2 = rchisq(df2, engine);
-    return ((df2 / df1) * x1) / x2;
+inline double rweibull(double shape, double scale, Engine& engine) {
+    if (num::is_nan(shape) || num::is_nan(scale) || shape < num::EPS || scale < num::EPS) return NaN;
+    return cdf_quantile::qweibull(positive_uniform(engine), shape, scale);
 }
 
-inline double rt(double dof, Engine& engine) {
-    if (num::is_nan(dof) || dof < MIN_POSITIVE_PARAMETER) return NaN;
-    const double z = polar_normal(engine);
-    const double c = rchisq(dof, engine);
-    return z / std::sqrt(c / dof);
-}
-
-}  // namespace sampling
+}  // namespace pradix::random

@@ -4,7 +4,7 @@
 // fifteen terms with g = 607/128:
 //   (a + 1/2) log(a + g + 1/2) - (a + g + 1/2) + log(sqrt(2 pi) s(a)),
 // s(a) = c_0 + c_1/(a+1) - c_2/(a+2) + ... + c_14/(a+14), summed left to
-// right with the last term added in front.  Defined for positive arguments
+// right.  Defined for positive arguments
 // only: there is no reflection, and every x below 2^-52 gives +inf; +inf
 // gives NaN (inf - inf in the final sum).
 //
@@ -18,7 +18,7 @@
 #include "common.hpp"
 #include "exp_log.hpp"
 
-namespace num {
+namespace pradix::num {
 
 namespace detail {
 
@@ -41,8 +41,7 @@ inline double lgamma(double x) {
     // The table holds signed coefficients; adding a negative quotient is the
     // same operation as subtracting the magnitude's quotient.
     double s = detail::LANCZOS[0] + detail::LANCZOS[1] / (a + 1.0);
-    for (int k = 2; k <= 13; ++k) s = s + detail::LANCZOS[k] / (a + static_cast<double>(k));
-    s = detail::LANCZOS[14] / (a + 14.0) + s;
+    for (int k = 2; k <= 14; ++k) s = s + detail::LANCZOS[k] / (a + static_cast<double>(k));
     const double t = a + detail::LANCZOS_SHIFT;
     return (log(s) + LN_SQRT_2PI) + ((a + 0.5) * log(t) - t);
 }
@@ -56,4 +55,4 @@ inline double lchoose(std::int64_t n, std::int64_t k) {
     return lgamma(nn + 1.0) - (lgamma((nn - kk) + 1.0) + lgamma(kk + 1.0));
 }
 
-}  // namespace num
+}  // namespace pradix::num

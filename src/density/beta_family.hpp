@@ -37,12 +37,12 @@
 // grows like 2^-52 x df1 / df2, from the cancellation in 1 - y.
 #pragma once
 
-#include "../num/gamma.hpp"
+#include "../num/log_gamma.hpp"
 #include "conventions.hpp"
 #include "gamma_family.hpp"
 #include "location_scale.hpp"
 
-namespace density {
+namespace pradix::density {
 
 inline double dt(double x, double dof, bool log) {
     if (any_nan(x, dof) || dof < num::EPS) return NaN;
@@ -117,4 +117,4 @@ inline double df(double x, double df1, double df2, bool log) {
     return log ? num::log(jacobian) + dbeta(y, h1, h2, true) : dbeta(y, h1, h2, false) * jacobian;
 }
 
-}  // namespace density
+}  // namespace pradix::density

@@ -1,0 +1,40 @@
+// Bernoulli, binomial and Poisson samplers.
+//
+// rbern(prob) is 1 when prob >= U for a positive uniform U; rbinom(n, prob)
+// counts n such trials, so its cost and the outputs it consumes are linear
+// in n.
+// rpois(rate): by inversion (draws.hpp).  Where the Poisson search cannot
+// end (rates of about 2^63 and above, or U below about 5e-17 with a rate
+// above about 3e6) it gives NaN after the output is consumed, while
+// rpois(+inf) returns +inf, still consuming its output.
+//
+// Invalid parameters give NaN and leave the engine untouched.
+#pragma once
+
+#include <cstdint>
+
+#include "../cdf_quantile/quantile_discrete.hpp"
+#include "draws.hpp"
+
+namespace pradix::random {
+
+inline double rbern(double prob, Engine& engine) {
+    if (num::bad_probability(prob)) return NaN;
+    return prob >= positive_uniform(engine) ? 1.0 : 0.0;
+}
+
+inline double rbinom(std::int64_t n_trials, double prob, Engine& engine) {
+    if (num::bad_probability(prob) || n_trials < 0) return NaN;
+    double successes = 0.0;
+    for (std::int64_t trial = 0; trial < n_trials; ++trial) {
+        successes = successes + (prob >= positive_uniform(engine) ? 1.0 : 0.0);
+    }
+    return successes;
+}
+
+inline double rpois(double rate, Engine& engine) {
+    if (num::is_nan(rate) || rate < 0.0) return NaN;
+    return cdf_quantile::qpois(positive_uniform(engine), rate);
+}
+
+}  // namespace pradix::random
