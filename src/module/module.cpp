@@ -26,7 +26,7 @@ extern "C" PYBIND11_EXPORT PyObject* PyInit_pradix() {
         auto m = py::module_::create_extension_module("pradix", nullptr, &pradix_module_def);
         created = m.ptr();
         m.attr("__doc__") = py::str("pybind11 wrapper for dorvek/pradix");
-        num::interrupt::query = &pradix::python_signal_raised;
+        pradix::num::interrupt::query = &pradix::python_signal_raised;
         pradix::register_densities(m);
         pradix::register_sampling(m);
         pradix::register_distribution_functions(m);
