@@ -259,9 +259,13 @@ def polar_scripts():
     """Output pairs for the polar normal: w = 2 (x / 2^64) - 1 for each x.
     s = w1^2 + w2^2 just above and below 1e-4, through (1e-4, 1e-3), and tiny."""
     scripts = []
+    # Pairs from (0.0070711, 0.0070711) on give a different value through the
+    # rescaled logarithm than through the plain one.
     for w1, w2 in [(0.0070710678, 0.0070710679), (0.0070710678, 0.0070710677), (0.0071, 0.0071),
                    (0.0123456789, -0.0098765432), (-0.0151, 0.0177), (0.0209876543, -0.0123),
-                   (0.00012345, -0.0003), (0.3, -0.4)]:
+                   (0.00012345, -0.0003), (0.3, -0.4),
+                   (0.0070711, 0.0070711), (0.0070721, 0.0070711), (0.0070709, 0.007071),
+                   (0.01066, -0.01258), (0.01187, -0.01181), (0.01319, -0.01097), (0.02101, -0.0205)]:
         scripts.append([HALF + int(round(w1 * HALF)), HALF + int(round(w2 * HALF))])
     return scripts
 
