@@ -17,7 +17,8 @@
 // -inf for U below 2^-52 and rlaplace -inf for U below 1.5 * 2^-54.
 //
 // rbern(prob) is 1 when prob >= U; rbinom(n, prob) counts n such trials, so
-// its cost and the outputs it consumes are linear in n.
+// its cost and the outputs it consumes are linear in n.  Its trials poll
+// num::interrupt: told to stop, it returns NaN, keeping the outputs consumed.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,7 @@
 #include "../cdf_quantile/quantile_discrete.hpp"
 #include "../cdf_quantile/quantile_gamma_family.hpp"
 #include "../cdf_quantile/quantile_location_scale.hpp"
+#include "../num/interrupt.hpp"
 #include "draws.hpp"
 
 namespace sampling {
@@ -42,11 +44,20 @@ inline double rbern(double prob, Engine& engine) {
     return prob >= positive_uniform(engine) ? 1.0 : 0.0;
 }
 
+// Trials between two questions whether to stop (a few hundred microseconds).
+inline constexpr std::int64_t BINOMIAL_TRIALS_PER_POLL = 65536;
+
 inline double rbinom(std::int64_t n_trials, double prob, Engine& engine) {
     if (bad_bernoulli(prob) || n_trials < 0) return NaN;
     double successes = 0.0;
-    for (std::int64_t trial = 0; trial < n_trials; ++trial) {
-        successes = successes + (prob >= positive_uniform(engine) ? 1.0 : 0.0);
+    std::int64_t trial = 0;
+    while (trial < n_trials) {
+        const std::int64_t left = n_trials - trial;
+        const std::int64_t end = left > BINOMIAL_TRIALS_PER_POLL ? trial + BINOMIAL_TRIALS_PER_POLL : n_trials;
+        for (; trial < end; ++trial) {
+            successes = successes + (prob >= positive_uniform(engine) ? 1.0 : 0.0);
+        }
+        if (trial < n_trials && num::interrupt::check()) return NaN;
     }
     return successes;
 }
