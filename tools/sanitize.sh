@@ -19,11 +19,14 @@ for part in module testkit; do
 done
 
 # The interpreter itself is not instrumented: the run-time must be loaded
-# first.  CPython keeps memory until exit, so leaks are not reported.
+# first, and the C++ library with it so that its exceptions are intercepted.
+# CPython keeps memory until exit, so leaks are not reported; allocations too
+# large to make fail as usual (NumPy raises MemoryError).
 libasan=$(${CXX:-c++} -print-file-name=libasan.so)
+libstdcxx=$(${CXX:-c++} -print-file-name=libstdc++.so)
 [ -f "$libasan" ] || { echo "sanitize: libasan.so not found" >&2; exit 1; }
-export LD_PRELOAD="$libasan"
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export LD_PRELOAD="$libasan $libstdcxx"
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Ahead of site-packages, for the suite and for the child processes it starts.
 export PYTHONPATH="$PWD/build/asan/module"
