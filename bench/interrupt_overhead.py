@@ -17,10 +17,10 @@ CASES = {
     "rbinom trials": "pradix.rbinom(2 * 10**7, 0.5)",
     "runif fill": "pradix.runif(0.0, 1.0, size=4 * 10**6)",
     "rnorm fill": "pradix.rnorm(size=2 * 10**6)",
-    "rpois fill": "pradix.rpois(40.0, size=10**5)",
+    "rpois fill": "pradix.rpois(40.0, size=2000)",
     "pbinom sum": "pradix.pbinom(2 * 10**5, 4 * 10**5, 0.5)",
     "qbinom search": "pradix.qbinom(0.5, 10**6, 0.5)",
-    "qpois search": "pradix.qpois([1e-12, 0.5], 1e7)",
+    "qpois search": "pradix.qpois(1e-300, 1e5)",
 }
 
 TIMER = r'''

@@ -69,19 +69,20 @@ public:
     double lower_sum() const {
         const std::int64_t k = count_ - 1;
         if (entries_.empty()) return through_zeros(last_zero_, k);
-        const Entry* e = entries_.data() - base_;  // e[j] is m_j's entry
-        double sum = e[k].mass;
-        std::int64_t j = k - 1;
-        while (j >= base_) {
-            const std::int64_t last = j - base_ >= Chunk ? j - Chunk + 1 : base_;
-            for (; j >= last; --j) {
-                // Every mass from m_j down is at most `bound`: once that is
-                // below half an ulp of the sum, none of them can change it.
-                const double bound = e[j].prefix_max;
+        const Entry* e = entries_.data();  // e[i] is the entry of m_(base_ + i)
+        std::int64_t i = k - base_;
+        double sum = e[i].mass;
+        --i;
+        while (i >= 0) {
+            const std::int64_t last = i >= Chunk ? i - Chunk + 1 : 0;
+            for (; i >= last; --i) {
+                // Every mass from this one down is at most `bound`: once that
+                // is below half an ulp of the sum, none of them can change it.
+                const double bound = e[i].prefix_max;
                 if (bound + bound < num::ulp_above(sum)) return sum;
-                sum = sum + e[j].mass;
+                sum = sum + e[i].mass;
             }
-            if (j >= base_ && num::interrupt::check()) return NaN;
+            if (i >= 0 && num::interrupt::check()) return NaN;
         }
         return through_zeros(sum, base_);
     }
