@@ -8,6 +8,7 @@ import pytest
 
 import _testkit as k
 import pradix
+from interrupted import interrupt
 from reference import same
 
 INF = math.inf
@@ -80,3 +81,9 @@ def test_probabilities_stay_in_unit_interval(got):
 def test_cauchy_undefined_point_is_the_quiet_nan():
     # x = mu with sigma = 0 makes 0 / 0, whose processor NaN has the sign bit set
     assert struct.pack("<d", pradix.pcauchy(3.0, 3.0, 0.0)) == struct.pack("<Q", 0x7FF8000000000000)
+
+
+@pytest.mark.parametrize("call", ["pradix.pbinom(5 * 10**6, 10**7, 0.5)"])
+def test_ctrl_c_stops_a_binomial_sum(call):
+    seen = interrupt(call)
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]

@@ -7,6 +7,7 @@ import pytest
 
 import _testkit as k
 import pradix
+from interrupted import interrupt
 from reference import same
 
 INF = math.inf
@@ -61,3 +62,9 @@ def test_qpois_searches_that_cannot_end_give_nan():
 def test_qexp_with_zero_rate_is_infinite_everywhere_inside():
     p = np.array([1e-300, 1e-17, 0.3, 1 - 1e-16])
     assert np.all(pradix.qexp(p, 0.0) == INF)
+
+
+@pytest.mark.parametrize("call", ["pradix.qbinom(0.5, 10**8, 0.5)", "pradix.qpois(0.5, 1e16)"])
+def test_ctrl_c_stops_a_quantile_search(call):
+    seen = interrupt(call)
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]

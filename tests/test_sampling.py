@@ -10,6 +10,7 @@ from scipy import stats
 import _testkit
 import pradix
 from draws_model import SAMPLERS, Stream, consumed
+from interrupted import interrupt
 
 INF = math.inf
 NAN = math.nan
@@ -202,3 +203,13 @@ def test_nan_draws_are_the_canonical_nan():
     values += list(pradix.rbeta(0.0, 0.0, 4, engine=engine))
     bits = np.array(values).view(np.uint64)
     assert np.all(bits == 0x7FF8000000000000)
+
+
+@pytest.mark.parametrize("call", ["pradix.rbinom(10**11, 0.5, engine=engine)",  # one long kernel call
+                                  "pradix.rnorm(size=10**8, engine=engine)",  # a long fill loop
+                                  "pradix.rbinom(10**7, 0.5, size=[10, 10], engine=engine)",
+                                  "pradix.rpois(1e16, size=5, engine=engine)"])  # a long Poisson search
+def test_ctrl_c_stops_a_sampler_and_returns_nothing(call):
+    seen = interrupt(call)
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]
+    assert seen["next"] != pradix.runif(0.0, 1.0, engine=pradix.Engine(11))  # the engine kept its draws
