@@ -7,15 +7,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 py=.venv/bin/python
+cmake=.venv/bin/cmake  # the build tools of .venv, not whatever is on PATH
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 pybind11_dir=$("$py" -m pybind11 --cmakedir)
 for part in module testkit; do
     source_dir=.
     [ "$part" = testkit ] && source_dir=tests/testkit
-    cmake -S "$source_dir" -B "build/asan/$part" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    "$cmake" -S "$source_dir" -B "build/asan/$part" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_MAKE_PROGRAM="$PWD/.venv/bin/ninja" \
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
         -DPython_EXECUTABLE="$PWD/$py" -Dpybind11_DIR="$pybind11_dir" >/dev/null
-    cmake --build "build/asan/$part"
+    "$cmake" --build "build/asan/$part"
 done
 
 # The interpreter itself is not instrumented: the run-time must be loaded
