@@ -10,12 +10,23 @@ namespace py = pybind11;
 
 namespace pradix {
 
+namespace vec {
+
+// Discrete kernels are costly per point and often evaluated at repeated
+// points: their prepared forms memoise the points of a call.
+template <>
+struct Memoized<&density::dbinom> : std::true_type {};
+template <>
+struct Memoized<&density::dpois> : std::true_type {};
+
+}  // namespace vec
+
 void register_densities(py::module_& m) {
     using py::arg;
     def_vectorized<&density::dnorm>(m, "dnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, arg("log") = false);
     def_vectorized<&density::dbern>(m, "dbern", arg("x"), arg("prob"), arg("log") = false);
     def_vectorized<&density::dbeta>(m, "dbeta", arg("x"), arg("a"), arg("b"), arg("log") = false);
-    def_vectorized<&density::dbinom>(m, "dbinom", arg("x"), arg("n_trials"), arg("prob"), arg("log") = false);
+    def_vectorized<&density::dbinom, density::BinomialMass>(m, "dbinom", arg("x"), arg("n_trials"), arg("prob"), arg("log") = false);
     def_vectorized<&density::dcauchy>(m, "dcauchy", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dchisq>(m, "dchisq", arg("x"), arg("dof"), arg("log") = false);
     def_vectorized<&density::dexp>(m, "dexp", arg("x"), arg("rate"), arg("log") = false);
@@ -25,7 +36,7 @@ void register_densities(py::module_& m) {
     def_vectorized<&density::dlaplace>(m, "dlaplace", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dlnorm>(m, "dlnorm", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dlogis>(m, "dlogis", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
-    def_vectorized<&density::dpois>(m, "dpois", arg("x"), arg("rate"), arg("log") = false);
+    def_vectorized<&density::dpois, density::PoissonMass>(m, "dpois", arg("x"), arg("rate"), arg("log") = false);
     def_vectorized<&density::dt>(m, "dt", arg("x"), arg("dof"), arg("log") = false);
     def_vectorized<&density::dunif>(m, "dunif", arg("x"), arg("a"), arg("b"), arg("log") = false);
     def_vectorized<&density::dweibull>(m, "dweibull", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
