@@ -18,11 +18,11 @@ void register_distribution_functions(py::module_& m) {
     def_vectorized<&cdf_quantile::pbeta>(m, "pbeta", arg("x"), arg("a"), arg("b"), log_p);
     def_vectorized<&cdf_quantile::pbinom>(m, "pbinom", arg("x"), arg("n_trials"), arg("prob"), log_p);
     def_vectorized<&cdf_quantile::pcauchy>(m, "pcauchy", arg("x"), arg("mu"), arg("sigma"), log_p);
-    def_vectorized<&cdf_quantile::pchisq>(m, "pchisq", arg("x"), arg("dof"), log_p);
+    def_vectorized<&cdf_quantile::pchisq, cdf_quantile::ChisqProbability>(m, "pchisq", arg("x"), arg("dof"), log_p);
     def_vectorized<&cdf_quantile::pexp>(m, "pexp", arg("x"), arg("rate"), log_p);
     def_vectorized<&cdf_quantile::pf>(m, "pf", arg("x"), arg("df1"), arg("df2"), log_p);
-    def_vectorized<&cdf_quantile::pgamma>(m, "pgamma", arg("x"), arg("shape"), arg("scale"), log_p);
-    def_vectorized<&cdf_quantile::pinvgamma>(m, "pinvgamma", arg("x"), arg("shape"), arg("scale"), log_p);
+    def_vectorized<&cdf_quantile::pgamma, cdf_quantile::GammaProbability>(m, "pgamma", arg("x"), arg("shape"), arg("scale"), log_p);
+    def_vectorized<&cdf_quantile::pinvgamma, cdf_quantile::InvGammaProbability>(m, "pinvgamma", arg("x"), arg("shape"), arg("scale"), log_p);
     def_vectorized<&cdf_quantile::plaplace>(m, "plaplace", arg("x"), arg("mu"), arg("sigma"), log_p);
     def_vectorized<&cdf_quantile::plnorm>(m, "plnorm", arg("x"), arg("mu"), arg("sigma"), log_p);
     def_vectorized<&cdf_quantile::plogis>(m, "plogis", arg("x"), arg("mu"), arg("sigma"), log_p);
