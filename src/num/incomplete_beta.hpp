@@ -154,6 +154,17 @@ struct BetaStart {
 
 }  // namespace detail
 
+namespace detail {
+
+// The switch of beta_inc: its own side for x below (a + 1) / ((a + b) + 2),
+// otherwise 1 - I_(1-x)(b, a).
+inline double beta_inc_split(double a, double b) { return (a + 1.0) / ((a + b) + 2.0); }
+
+// True where beta_inc evaluates its own side.
+inline bool beta_inc_direct(double a, double b, double x) { return beta_inc_split(a, b) > x; }
+
+}  // namespace detail
+
 // I_x(a, b) split into the work on the parameters alone (the side switch
 // (a + 1) / (a + b + 2) and lbeta(a, b)) and the work at each x; beta_inc is
 // the one evaluated at its own preparation.  The mirrored side needs
@@ -169,7 +180,7 @@ public:
         g.b_ = b;
         g.nan_ = is_nan(a) || is_nan(b);
         if (g.nan_) return g;
-        g.split_ = (a + 1.0) / ((a + b) + 2.0);
+        g.split_ = detail::beta_inc_split(a, b);
         g.lb_ = lbeta(a, b);
         return g;
     }
@@ -179,7 +190,7 @@ public:
         BetaInc g = *this;
         g.a_ = b_;
         g.b_ = a_;
-        if (!nan_) g.split_ = (b_ + 1.0) / ((b_ + a_) + 2.0);
+        if (!nan_) g.split_ = detail::beta_inc_split(b_, a_);
         return g;
     }
 

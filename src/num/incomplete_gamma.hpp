@@ -109,6 +109,16 @@ inline double gamma_p_upper_cf(double a, double x, double lx, double lg) {
     return 1.0 - d / ((a - 1.0) / u + ((1.0 - a) + x));
 }
 
+enum class GammaRegion { lower_fraction, upper_fraction, quadrature };
+
+// The method gamma_p uses at (a, x).
+inline GammaRegion gamma_p_region(double a, double x) {
+    if (a < GAMMA_SMALL_SHAPE) {
+        return (x - a < GAMMA_DISTANCE_LIMIT) ? GammaRegion::lower_fraction : GammaRegion::upper_fraction;
+    }
+    return (x / a > GAMMA_RATIO_LIMIT) ? GammaRegion::upper_fraction : GammaRegion::quadrature;
+}
+
 }  // namespace detail
 
 // P(a, x) split into the work on a alone (validity, lgamma(a), the quadrature
@@ -155,12 +165,15 @@ private:
 
     template <typename LogX>
     double unclamped(double x, LogX log_x) const {
-        const double a = a_;
-        if (a < detail::GAMMA_SMALL_SHAPE) {
-            return (x - a < detail::GAMMA_DISTANCE_LIMIT) ? detail::gamma_p_lower_cf(a, x, log_x(), lg_)
-                                                          : detail::gamma_p_upper_cf(a, x, log_x(), lg_);
+        switch (detail::gamma_p_region(a_, x)) {
+            case detail::GammaRegion::lower_fraction:
+                return detail::gamma_p_lower_cf(a_, x, log_x(), lg_);
+            case detail::GammaRegion::upper_fraction:
+                return detail::gamma_p_upper_cf(a_, x, log_x(), lg_);
+            case detail::GammaRegion::quadrature:
+                break;
         }
-        return (x / a > detail::GAMMA_RATIO_LIMIT) ? detail::gamma_p_upper_cf(a, x, log_x(), lg_) : quadrature(x);
+        return quadrature(x);
     }
 
     // 50-point Gauss-Legendre quadrature of the gamma density over
