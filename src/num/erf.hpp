@@ -113,16 +113,19 @@ inline double erfinv_steps(double y, bool all_steps) {
                                       : horner9(ERFINV_TAIL, sqrt(w) - 3.0);
     double h = p * y;
     double c = exp(-(h * h));
+    // g = exp(-h^2) of the current estimate, taken once: erf's own factor
+    // in this step, the weight c of the next.
+    double g = c;
     CycleFinder cycle(h, c);
     for (int step = 1; step <= ERFINV_STEPS; ++step) {
-        // Weight of this step's input: erf's own factor now, the next step's c.
-        const double e = exp(-(h * h));
-        const double s = (erf_weighted(h, [e] { return e; }) - y) / c;
+        const double s = (erf_weighted(h, [g] { return g; }) - y) / c;
         const double q = clamp_curvature(1.0 - s * 0.5 * ((h * -2.0 * c) / c), CURVATURE_MAX);
         const double next = h - s / q;
-        c = e;
+        c = g;  // weight of this step's input, used by the next step
         h = next;
+        if (step == ERFINV_STEPS) break;
         if (!all_steps && cycle.settle(step, ERFINV_STEPS, h, c)) break;
+        g = exp(-(h * h));
     }
     return h;
 }

@@ -253,14 +253,16 @@ public:
             return exp(((l1x * bm1_) + (lx * am1_)) - lb_);
         };
 
+        // log(x) and log(1 - x) of each estimate are taken once, for I and
+        // for the density (the starting value's also serve the first
+        // correction).
         double x = start_.at(p);
-        double w = density(x, log(x), log(1.0 - x));
+        double lx = log(x);
+        double l1x = log(1.0 - x);
+        double w = density(x, lx, l1x);
         detail::CycleFinder cycle(x, w);
         for (int step = 1; step <= detail::BETA_INV_STEPS; ++step) {
             if (near_zero(w)) return x;
-            // log(x) and log(1 - x), each needed by I and by the density: once.
-            const double lx = log(x);
-            const double l1x = log(1.0 - x);
             const double s = (inc_.at(x, lx, l1x) - p) / w;
             const double q =
                 clamp_curvature(1.0 - ((((am1_ / x) - (bm1_ / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
@@ -271,6 +273,8 @@ public:
             // In a cycle every state has passed the test on w, so the
             // correction that would return is the last one.
             if (!all_steps && cycle.settle(step, detail::BETA_INV_STEPS, x, w)) return x;
+            lx = log(x);
+            l1x = log(1.0 - x);
         }
         return x;  // not reached: the last correction returns
     }

@@ -248,18 +248,21 @@ public:
             x = p < r_ ? exp(log(p / r_) * inv_a_) : 1.0 - log(1.0 - (p - r_) / one_minus_r_);
         }
 
-        // Each correction needs log(x) twice, in P and in the density: once.
+        // log(x) of each estimate is taken once, for P and for the density
+        // (the starting value's also serves the first correction).
         auto density = [this](double at, double log_at) { return exp(((log_at * am1_) - at) - lg_); };
-        double d = density(x, log(x));
+        double lx = log(x);
+        double d = density(x, lx);
         detail::CycleFinder cycle(x, d);
         for (int step = 1; step <= detail::GAMMA_INV_STEPS; ++step) {
-            const double lx = log(x);
             const double s = (p_.at(x, lx) - p) / d;
             const double q = clamp_curvature(1.0 - (((am1_ / x - 1.0) * d) / d) * (s * 0.5), CURVATURE_MAX);
             const double next = x - s / q;
             d = density(x, lx);  // this correction's input, weighs the next correction
             x = next;
+            if (step == detail::GAMMA_INV_STEPS) break;
             if (!all_steps && cycle.settle(step, detail::GAMMA_INV_STEPS, x, d)) break;
+            lx = log(x);
         }
         return x;
     }
