@@ -57,9 +57,8 @@ inline double horner9(const double (&c)[9], double t) {
     return p;
 }
 
-// erf(x) for x > 0.
-inline double erf_pos(double x) {
-    const double w = exp(-(x * x));
+// erf(x) for x > 0, given w = exp(-(x * x)).
+inline double erf_pos(double x, double w) {
     const double b = w / SQRT_PI;
     if (x > ERF_SWITCH) {
         const double y = x + x;
@@ -78,13 +77,24 @@ inline double erf_pos(double x) {
 
 }  // namespace detail
 
-inline double erf(double x) {
+namespace detail {
+
+// erf(x) with weight() = exp(-(x * x)), asked for only where the value needs
+// it.  For x < 0 it serves as the weight of -x: (-x)(-x) is the same product.
+template <typename Weight>
+double erf_weighted(double x, Weight weight) {
     if (is_nan(x)) return x;
     if (x == INF) return 1.0;
     if (x == -INF) return -1.0;
     if (near_zero(x)) return 0.0;
-    if (x < 0.0) return -detail::erf_pos(-x);
-    return detail::erf_pos(x);
+    if (x < 0.0) return -erf_pos(-x, weight());
+    return erf_pos(x, weight());
+}
+
+}  // namespace detail
+
+inline double erf(double x) {
+    return detail::erf_weighted(x, [x] { return exp(-(x * x)); });
 }
 
 namespace detail {
@@ -103,14 +113,19 @@ inline double erfinv_steps(double y, bool all_steps) {
                                       : horner9(ERFINV_TAIL, sqrt(w) - 3.0);
     double h = p * y;
     double c = exp(-(h * h));
+    // g = exp(-h^2) of the current estimate, taken once: erf's own factor
+    // in this step, the weight c of the next.
+    double g = c;
     CycleFinder cycle(h, c);
     for (int step = 1; step <= ERFINV_STEPS; ++step) {
-        const double s = (erf(h) - y) / c;
+        const double s = (erf_weighted(h, [g] { return g; }) - y) / c;
         const double q = clamp_curvature(1.0 - s * 0.5 * ((h * -2.0 * c) / c), CURVATURE_MAX);
         const double next = h - s / q;
-        c = exp(-(h * h));  // weight of this step's input, used by the next step
+        c = g;  // weight of this step's input, used by the next step
         h = next;
+        if (step == ERFINV_STEPS) break;
         if (!all_steps && cycle.settle(step, ERFINV_STEPS, h, c)) break;
+        g = exp(-(h * h));
     }
     return h;
 }
