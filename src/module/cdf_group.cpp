@@ -13,7 +13,7 @@ namespace pradix {
 void register_distribution_functions(py::module_& m) {
     using py::arg;
     const auto log_p = arg("log_p") = false;
-    def_vectorized<&cdf_quantile::pnorm>(m, "pnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, log_p);
+    def_vectorized<&cdf_quantile::pnorm, cdf_quantile::NormalProbability>(m, "pnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, log_p);
     def_vectorized<&cdf_quantile::pbern>(m, "pbern", arg("x"), arg("prob"), log_p);
     def_vectorized<&cdf_quantile::pbeta>(m, "pbeta", arg("x"), arg("a"), arg("b"), log_p);
     def_vectorized<&cdf_quantile::pbinom>(m, "pbinom", arg("x"), arg("n_trials"), arg("prob"), log_p);
@@ -24,7 +24,7 @@ void register_distribution_functions(py::module_& m) {
     def_vectorized<&cdf_quantile::pgamma>(m, "pgamma", arg("x"), arg("shape"), arg("scale"), log_p);
     def_vectorized<&cdf_quantile::pinvgamma>(m, "pinvgamma", arg("x"), arg("shape"), arg("scale"), log_p);
     def_vectorized<&cdf_quantile::plaplace>(m, "plaplace", arg("x"), arg("mu"), arg("sigma"), log_p);
-    def_vectorized<&cdf_quantile::plnorm>(m, "plnorm", arg("x"), arg("mu"), arg("sigma"), log_p);
+    def_vectorized<&cdf_quantile::plnorm, cdf_quantile::LogNormalProbability>(m, "plnorm", arg("x"), arg("mu"), arg("sigma"), log_p);
     def_vectorized<&cdf_quantile::plogis>(m, "plogis", arg("x"), arg("mu"), arg("sigma"), log_p);
     def_vectorized<&cdf_quantile::ppois>(m, "ppois", arg("x"), arg("rate"), log_p);
     def_vectorized<&cdf_quantile::pt>(m, "pt", arg("x"), arg("dof"), log_p);

@@ -12,7 +12,7 @@ namespace pradix {
 
 void register_densities(py::module_& m) {
     using py::arg;
-    def_vectorized<&density::dnorm>(m, "dnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, arg("log") = false);
+    def_vectorized<&density::dnorm, density::NormalDensity>(m, "dnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, arg("log") = false);
     def_vectorized<&density::dbern>(m, "dbern", arg("x"), arg("prob"), arg("log") = false);
     def_vectorized<&density::dbeta>(m, "dbeta", arg("x"), arg("a"), arg("b"), arg("log") = false);
     def_vectorized<&density::dbinom>(m, "dbinom", arg("x"), arg("n_trials"), arg("prob"), arg("log") = false);
@@ -23,8 +23,8 @@ void register_densities(py::module_& m) {
     def_vectorized<&density::dgamma>(m, "dgamma", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
     def_vectorized<&density::dinvgamma>(m, "dinvgamma", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
     def_vectorized<&density::dlaplace>(m, "dlaplace", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
-    def_vectorized<&density::dlnorm>(m, "dlnorm", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
-    def_vectorized<&density::dlogis>(m, "dlogis", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
+    def_vectorized<&density::dlnorm, density::LogNormalDensity>(m, "dlnorm", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
+    def_vectorized<&density::dlogis, density::LogisticDensity>(m, "dlogis", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dpois>(m, "dpois", arg("x"), arg("rate"), arg("log") = false);
     def_vectorized<&density::dt>(m, "dt", arg("x"), arg("dof"), arg("log") = false);
     def_vectorized<&density::dunif>(m, "dunif", arg("x"), arg("a"), arg("b"), arg("log") = false);
