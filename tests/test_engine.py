@@ -106,7 +106,18 @@ def test_overload_dispatch_and_array_equals_scalar_draws(call, shape):
     assert value.ravel().tolist() == scalars == first(value.size).tolist()
 
 
+class Unreadable:
+    """A sequence of ten million extents whose items must never be read."""
+
+    def __len__(self):
+        return 10**7
+
+    def __getitem__(self, i):
+        raise AssertionError("an item was converted")
+
+
 @pytest.mark.parametrize("size, error", [
+    (range(10**9), ValueError), (Unreadable(), ValueError), ([-1] * 65, ValueError),
     ([2**63], ValueError), ([2**64 - 1], ValueError), (2**63, ValueError), (2**64 - 1, ValueError),
     ([2**40, 2**40], ValueError), ([1] * 65, ValueError), ([2**45], (MemoryError, ValueError)),
     ([2**64], TypeError), (2**64, TypeError), (-1, TypeError), ([3, -1], TypeError), ("ab", TypeError),
@@ -136,6 +147,13 @@ def test_empty_sizes_draw_nothing(size):
 def test_unusable_arguments_raise_type_error(call):
     with pytest.raises(TypeError):
         call()
+
+
+@pytest.mark.parametrize("call", [lambda e: pradix.runif(0.0, 1.0, engine=e), lambda e: pradix.rnorm(size=3, engine=e),
+                                  lambda e: pradix.rbinom(10, 0.5, [2, 2], e), lambda e: pradix.rt(-1.0, engine=e)])
+def test_uninitialised_engine_is_refused(call):
+    with pytest.raises(TypeError, match="not initialised"):
+        call(pradix.Engine.__new__(pradix.Engine))
 
 
 def test_canonical_uniform_conversion():

@@ -23,25 +23,6 @@ EPS = 2.0**-52
 INF, NAN = math.inf, math.nan
 
 
-def prefactor(a, x):
-    return tk.exp(((tk.log(x) * a) - x) - tk.lgamma(a))
-
-
-def lower_fraction(a, x):
-    level = (55 + a) - 1
-    for k in range(54, 1, -1):
-        c = -(((k + 1) * 0.5) + (a - 1)) if k % 2 else k * 0.5
-        level = (c * x) / level + ((k + a) - 1)
-    return prefactor(a, x) / ((-((a - 1) + 1) * x) / level + ((a + 1) - 1))
-
-
-def upper_fraction(a, x):
-    level = (199 - a) + x
-    for k in range(99, 1, -1):
-        level = ((a - k) * k) / level + (((2 * k - 1) - a) + x)
-    return 1 - prefactor(a, x) / ((a - 1) / level + ((1 - a) + x))
-
-
 @pytest.mark.parametrize(
     "a, x, expected, tol",
     [(1.0, 0.5, 0.3934693402873666, 4 * EPS), (0.5, 2.0, 0.9544997361036416, 4 * EPS),
@@ -53,14 +34,31 @@ def test_examples(a, x, expected, tol):
     assert tk.gamma_p(a, x) == pytest.approx(expected, abs=tol)
 
 
+LOWER, UPPER, QUADRATURE = 0, 1, 2
+
+
+def below(v):
+    return math.nextafter(v, -INF)
+
+
+def above(v):
+    return math.nextafter(v, INF)
+
+
+# The method at each region boundary and its neighbouring doubles: the lower
+# fraction while x - a < 10 (a < 10), otherwise the upper one; from a = 10 on
+# the quadrature while x / a <= 3.
 @pytest.mark.parametrize(
-    "a, x, method",
-    [(3.0, math.nextafter(13.0, 0.0), lower_fraction), (3.0, 13.0, upper_fraction),
-     (9.99, 19.98, lower_fraction), (0.5, 10.4, lower_fraction), (0.5, 10.5, upper_fraction),
-     (20.0, math.nextafter(60.0, 99.0), upper_fraction), (1e-3, 5.0, lower_fraction)],
+    "a, xs, methods",
+    [(3.0, [below(13.0), 13.0, above(13.0)], [LOWER, UPPER, UPPER]),
+     (0.5, [below(10.5), 10.5, above(10.5)], [LOWER, UPPER, UPPER]),
+     (below(10.0), [15.0, 19.98, 20.0], [LOWER, LOWER, UPPER]),
+     (10.0, [15.0, 30.0, above(30.0)], [QUADRATURE, QUADRATURE, UPPER]),
+     (above(10.0), [5.0, 30.0, 31.0], [QUADRATURE, QUADRATURE, UPPER]),
+     (20.0, [below(60.0), 60.0, above(60.0)], [QUADRATURE, QUADRATURE, UPPER])],
 )
-def test_region_choice(a, x, method):
-    assert tk.gamma_p(a, x) == method(a, x)
+def test_region_choice(a, xs, methods):
+    assert tk.gamma_p_region(a, np.array(xs)).tolist() == methods
 
 
 def test_nan_and_probability_range():

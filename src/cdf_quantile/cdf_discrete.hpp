@@ -2,7 +2,8 @@
 // distributions (integer points).
 //
 // The binomial sums its masses from the top (k = x down to 0), so its cost
-// is linear in x.  The Poisson uses e^-rate (1 + rate + ... + rate^x / x!)
+// is linear in x; the sum polls num::interrupt and gives NaN when told to
+// stop.  The Poisson uses e^-rate (1 + rate + ... + rate^x / x!)
 // for small counts and rates and 1 - P(x + 1, rate) otherwise.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include <limits>
 
 #include "../density/discrete.hpp"
+#include "../num/interrupt.hpp"
 #include "../num/incomplete_gamma.hpp"
 #include "conventions.hpp"
 
@@ -21,11 +23,19 @@ inline double pbern(std::int64_t x, double prob, bool log_p) {
     return probability(t, log_p);
 }
 
+// Masses added between two questions whether to stop (about a microsecond
+// each).
+inline constexpr std::uint32_t BINOMIAL_MASSES_PER_POLL = 256;
+
 // Binomial distribution function without logarithm, for 0 <= x < n, n >= 2:
-// the masses summed from k = x down to 0.
+// the masses summed from k = x down to 0; NaN when told to stop.
 inline double binomial_lower_sum(std::int64_t x, std::int64_t n, double prob) {
+    num::StopPoll poll(BINOMIAL_MASSES_PER_POLL);
     double sum = density::dbinom(x, n, prob, false);
-    for (std::int64_t k = x - 1; k >= 0; --k) sum = sum + density::dbinom(k, n, prob, false);
+    for (std::int64_t k = x - 1; k >= 0; --k) {
+        if (poll()) return NaN;
+        sum = sum + density::dbinom(k, n, prob, false);
+    }
     return sum;
 }
 

@@ -3,22 +3,31 @@
 //
 // The binomial searches upwards for the least k with F(k) >= p, F(k) being
 // its masses summed from the top, m_k + m_(k-1) + ... + m_0, anew for each k.
-// Each mass is computed once and kept (the last 8192 of them) with the
-// running maximum of the masses below it; a sum stops as soon as no remaining
-// mass can change it (all below half a unit in its last place), which gives
-// the very value of the full sum.  The cost is then about the answer times
-// the width of the distribution's bulk instead of the answer squared.  The Poisson searches for the least k with
-// F(k) > p, starting at 0 for rates below 11 and a little below a normal
-// approximation otherwise.  An infinite rate puts the mass at +inf.  A
-// Poisson search that cannot end in reasonable time (a start of 2^63 or
-// more, or more than 1,000,000 steps: huge rates, or p below about 5.5e-17
-// with a large rate) returns NaN.
+// Each mass is computed once and kept, with the running maximum of the masses
+// below it, in a table on the heap owned by the call; a sum stops as soon as
+// no remaining mass can change it (all below half a unit in its last place),
+// which gives the very value of the full sum.  The cost is then one mass per
+// step plus the additions of the sums, about the answer times the width of
+// the distribution's bulk, instead of the answer squared.  The table starts
+// at the first mass that is not +0 (the underflowed lower tail is never
+// added), so it holds the bulk below the answer: some 40 standard deviations
+// at most, 16 bytes a mass, tens of MB for ten million trials at worst.
+// The Poisson searches for the least k with F(k) > p, starting at 0 for rates
+// below 11 and a little below a normal approximation otherwise.  An infinite
+// rate puts the mass at +inf.  A Poisson search that cannot end in reasonable
+// time (a start of 2^63 or more, or more than 1,000,000 steps: huge rates, or
+// p below about 5.5e-17 with a large rate) returns NaN.
+//
+// The searches and sums poll num::interrupt and return NaN when told to stop.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <vector>
 
+#include "../num/interrupt.hpp"
 #include "cdf_discrete.hpp"
 #include "conventions.hpp"
 #include "quantile_location_scale.hpp"
@@ -32,37 +41,50 @@ inline double qbern(double p, double prob) {
 
 namespace detail {
 
-// Binomial masses m_0, m_1, ... added in increasing order, the last Window
-// kept together with the prefix maxima max(m_0 .. m_j).  Masses older than
-// the window are computed again when a sum reaches them.
-template <std::int64_t Window>
-class BinomialMassWindow {
+// Binomial masses m_0, m_1, ... added in increasing order, kept together with
+// the prefix maxima max(m_0 .. m_j), from the first mass that is not +0 on.
+// Below that every mass and every prefix maximum is +0.
+class BinomialMasses {
 public:
-    BinomialMassWindow(std::int64_t n, double prob) : n_(n), prob_(prob) {}
+    BinomialMasses(std::int64_t n, double prob) : n_(n), prob_(prob) {}
 
     // Adds m_k for the next k (0 first).
     void push() {
         const double m = density::dbinom(count_, n_, prob_, false);
-        const double below = count_ == 0 ? 0.0 : slot(count_ - 1).prefix_max;
+        ++count_;
+        if (entries_.empty() && is_plus_zero(m)) {
+            last_zero_ = m;
+            return;
+        }
+        if (entries_.empty()) base_ = count_ - 1;
+        const double below = entries_.empty() ? 0.0 : entries_.back().prefix_max;
         // A NaN mass poisons the maxima, so no sum stops early past it.
         const double max = (num::is_nan(m) || num::is_nan(below)) ? NaN : (m > below ? m : below);
-        slot(count_) = {m, max};
-        ++count_;
+        entries_.push_back({m, max});
     }
 
-    // m_k + m_(k-1) + ... + m_0 summed from the top, k the last mass pushed.
+    // m_k + m_(k-1) + ... + m_0 summed from the top, k the last mass pushed;
+    // NaN when told to stop.  Every Chunk additions ask whether to stop.
+    template <std::int64_t Chunk>
     double lower_sum() const {
         const std::int64_t k = count_ - 1;
-        const std::int64_t bottom = k >= Window ? k - Window + 1 : 0;  // oldest kept
-        double sum = slot(k).mass;
-        for (std::int64_t j = k - 1; j >= 0; --j) {
-            // Every mass from m_j down is at most `bound`: once that is below
-            // half an ulp of the sum, none of them can change it.
-            const double bound = slot(j >= bottom ? j : bottom).prefix_max;
-            if (bound + bound < num::ulp_above(sum)) return sum;
-            sum = sum + (j >= bottom ? slot(j).mass : density::dbinom(j, n_, prob_, false));
+        if (entries_.empty()) return through_zeros(last_zero_, k);
+        const Entry* e = entries_.data();  // e[i] is the entry of m_(base_ + i)
+        std::int64_t i = k - base_;
+        double sum = e[i].mass;
+        --i;
+        while (i >= 0) {
+            const std::int64_t last = i >= Chunk ? i - Chunk + 1 : 0;
+            for (; i >= last; --i) {
+                // Every mass from this one down is at most `bound`: once that
+                // is below half an ulp of the sum, none of them can change it.
+                const double bound = e[i].prefix_max;
+                if (bound + bound < num::ulp_above(sum)) return sum;
+                sum = sum + e[i].mass;
+            }
+            if (i >= 0 && num::interrupt::check()) return NaN;
         }
-        return sum;
+        return through_zeros(sum, base_);
     }
 
 private:
@@ -71,30 +93,52 @@ private:
         double prefix_max;
     };
 
-    Entry& slot(std::int64_t j) { return entries_[j % Window]; }
-    const Entry& slot(std::int64_t j) const { return entries_[j % Window]; }
+    static bool is_plus_zero(double x) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        return bits == 0;
+    }
+
+    // The rest of a sum over `count` masses of +0 whose prefix maxima are +0:
+    // the sum stops unless half an ulp of it is not above 0 (it is -0 or
+    // NaN); adding +0 then changes it at most once, from -0 to +0.
+    static double through_zeros(double sum, std::int64_t count) {
+        for (std::int64_t i = 0; i < count && i < 2; ++i) {
+            if (0.0 + 0.0 < num::ulp_above(sum)) return sum;
+            sum = sum + 0.0;
+        }
+        return sum;
+    }
 
     std::int64_t n_;
     double prob_;
-    std::int64_t count_ = 0;
-    Entry entries_[Window];
+    std::int64_t count_ = 0;   // masses pushed
+    std::int64_t base_ = 0;    // index of entries_[0]
+    double last_zero_ = 0.0;   // the last mass pushed while entries_ is empty
+    std::vector<Entry> entries_;
 };
 
-// 8192 masses (128 KiB) hold the bulk of every distribution up to about
-// four million trials; beyond, sums recompute the masses past the window.
-inline constexpr std::int64_t BINOMIAL_WINDOW = 8192;
+// Additions of a binomial sum between two questions whether to stop (some
+// microseconds), and search steps between two questions (each step computes
+// a mass, about a microsecond, and a sum of at most one chunk between
+// questions).
+inline constexpr std::int64_t BINOMIAL_SUM_CHUNK = 4096;
+inline constexpr std::uint32_t BINOMIAL_STEPS_PER_POLL = 64;
 
-template <std::int64_t Window>
+template <std::int64_t SumChunk>
 double binomial_quantile(double p, std::int64_t n, double prob) {
     if (bad_probability(p) || n < 0 || bad_probability(prob)) return NaN;
     if (p == 0.0) return 0.0;
     if (p == 1.0) return static_cast<double>(n);
     if (n == 1) return p > 1.0 - prob ? 1.0 : 0.0;  // F(0) = 1 - prob, F(1) = 1
     // F(n) = 1 >= p, so the search ends at k = n at the latest.
-    BinomialMassWindow<Window> masses(n, prob);
+    BinomialMasses masses(n, prob);
+    num::StopPoll poll(BINOMIAL_STEPS_PER_POLL);
     for (std::int64_t k = 0; k < n; ++k) {
         masses.push();
-        if (!(p > masses.lower_sum())) return static_cast<double>(k);
+        const double f = masses.lower_sum<SumChunk>();
+        if (poll()) return NaN;
+        if (!(p > f)) return static_cast<double>(k);
     }
     return static_cast<double>(n);
 }
@@ -102,10 +146,12 @@ double binomial_quantile(double p, std::int64_t n, double prob) {
 }  // namespace detail
 
 inline double qbinom(double p, std::int64_t n, double prob) {
-    return detail::binomial_quantile<detail::BINOMIAL_WINDOW>(p, n, prob);
+    return detail::binomial_quantile<detail::BINOMIAL_SUM_CHUNK>(p, n, prob);
 }
 
 inline constexpr std::int64_t POISSON_SEARCH_LIMIT = 1000000;
+// Each step evaluates the distribution function, some microseconds at most.
+inline constexpr std::uint32_t POISSON_STEPS_PER_POLL = 64;
 
 inline double qpois(double p, double rate) {
     if (bad_probability(p) || num::is_nan(rate) || rate < 0.0) return NaN;
@@ -124,8 +170,10 @@ inline double qpois(double p, double rate) {
         k = static_cast<std::int64_t>(e);
         c = poisson_cdf(k, rate);
     }
+    num::StopPoll poll(POISSON_STEPS_PER_POLL);
     for (std::int64_t steps = 0; p >= c; ++steps) {
         if (steps == POISSON_SEARCH_LIMIT || k == std::numeric_limits<std::int64_t>::max()) return NaN;
+        if (poll()) return NaN;
         c = poisson_cdf(k, rate);
         k = k + 1;
     }

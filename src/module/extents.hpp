@@ -6,16 +6,28 @@
 // sequence but has no length, simply does not match, so overload resolution
 // moves on (a 0-d NumPy integer array then reaches the count overload).
 // Shown in signatures as List[int].
+//
+// A sequence longer than NumPy's largest number of dimensions is refused with
+// ValueError, as NumPy would refuse the array, before any item is converted:
+// range(10**9) costs nothing.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
+#include <string>
+
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 namespace pradix {
 
 struct Extents : std::vector<std::size_t> {};
+
+// NumPy's largest number of dimensions: 64 from NumPy 2 on, 32 before.
+inline Py_ssize_t numpy_max_dims() {
+    return pybind11::detail::npy_api::get().PyArray_RUNTIME_VERSION_ >= 0x12 ? 64 : 32;
+}
 
 }  // namespace pradix
 
@@ -32,6 +44,11 @@ struct type_caster<pradix::Extents> {
         if (n < 0) {
             PyErr_Clear();
             return false;
+        }
+        const Py_ssize_t max_dims = pradix::numpy_max_dims();
+        if (n > max_dims) {
+            throw value_error("maximum supported dimension for an ndarray is " + std::to_string(max_dims) +
+                              ", found " + std::to_string(n));
         }
         value.clear();
         for (Py_ssize_t i = 0; i < n; ++i) {

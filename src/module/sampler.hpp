@@ -14,6 +14,11 @@
 // allocate.  Its exception propagates before any draw is made.  The array is
 // then filled in memory order, one kernel call per element, so n values are
 // exactly n successive scalar draws.
+//
+// Every call runs in its own StopScope and asks every DRAWS_PER_POLL draws
+// whether to stop (Ctrl-C): told so, it raises the signal handler's
+// exception and returns no array; the engine keeps the outputs consumed.  An
+// engine that was never initialised is refused before any draw (EngineArg).
 #pragma once
 
 #include <cstddef>
@@ -26,14 +31,22 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include "../num/interrupt.hpp"
 #include "../random/draws.hpp"
+#include "engine_arg.hpp"
 #include "extents.hpp"
+#include "stop_scope.hpp"
 
 namespace pradix {
 
 using random::Engine;
 
 namespace detail {
+
+// Draws between two questions whether to stop: some microseconds for the
+// cheapest samplers, a fraction of a millisecond for the costliest ones of
+// bounded cost (the binomial and Poisson kernels also ask on their own).
+inline constexpr std::size_t DRAWS_PER_POLL = 4096;
 
 // An extent as NumPy's signed size; values beyond its range become -1,
 // which NumPy refuses as a negative dimension.
@@ -76,16 +89,30 @@ struct SizedDraws;
 template <auto Kernel, typename... P>
 struct SizedDraws<Kernel, std::tuple<P...>> {
     // One draw; a NaN is returned as the canonical quiet NaN.
-    static double draw(P... params, Engine& engine) { return num::canonical(Kernel(params..., engine)); }
+    static double one(P... params, Engine& engine) { return num::canonical(Kernel(params..., engine)); }
+
+    static double draw(P... params, EngineArg engine) {
+        StopScope scope;
+        const double x = one(params..., *engine.engine);
+        StopScope::raise_if_stopped();
+        return x;
+    }
 
     static pybind11::array_t<double> fill(pybind11::array_t<double> result, std::size_t n, P... params,
                                           Engine& engine) {
+        StopScope scope;
         double* out = result.mutable_data();
-        for (std::size_t i = 0; i < n; ++i) out[i] = draw(params..., engine);
+        std::size_t i = 0;
+        while (i < n) {
+            const std::size_t end = n - i > DRAWS_PER_POLL ? i + DRAWS_PER_POLL : n;
+            for (; i < end; ++i) out[i] = one(params..., engine);
+            if (i < n && num::interrupt::check()) break;
+        }
+        StopScope::raise_if_stopped();
         return result;
     }
 
-    static pybind11::array_t<double> shape(P... params, const Extents& size, Engine& engine) {
+    static pybind11::array_t<double> shape(P... params, const Extents& size, EngineArg engine) {
         std::vector<Py_intptr_t> dims;
         dims.reserve(size.size());
         std::size_t n = 1;  // NumPy has checked the product when the array exists
@@ -93,11 +120,11 @@ struct SizedDraws<Kernel, std::tuple<P...>> {
             dims.push_back(to_npy_extent(extent));
             n *= extent;
         }
-        return fill(new_float64_array(dims), n, params..., engine);
+        return fill(new_float64_array(dims), n, params..., *engine.engine);
     }
 
-    static pybind11::array_t<double> count(P... params, std::size_t size, Engine& engine) {
-        return fill(new_float64_array({to_npy_extent(size)}), size, params..., engine);
+    static pybind11::array_t<double> count(P... params, std::size_t size, EngineArg engine) {
+        return fill(new_float64_array({to_npy_extent(size)}), size, params..., *engine.engine);
     }
 };
 

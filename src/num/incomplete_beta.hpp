@@ -129,11 +129,18 @@ inline double beta_inv_start(double a, double b, double p) {
 
 }  // namespace detail
 
+namespace detail {
+
+// True where beta_inc evaluates its own side, false where it takes 1 - I_(1-x)(b, a).
+inline bool beta_inc_direct(double a, double b, double x) { return (a + 1.0) / ((a + b) + 2.0) > x; }
+
+}  // namespace detail
+
 inline double beta_inc(double a, double b, double x) {
     if (is_nan(a) || is_nan(b) || is_nan(x)) return NaN;
     if (x < EPS) return 0.0;
-    const double r = ((a + 1.0) / ((a + b) + 2.0) > x) ? detail::beta_side(a, b, x)
-                                                       : 1.0 - detail::beta_side(b, a, 1.0 - x);
+    const double r = detail::beta_inc_direct(a, b, x) ? detail::beta_side(a, b, x)
+                                                      : 1.0 - detail::beta_side(b, a, 1.0 - x);
     return clamp_unit(r);
 }
 

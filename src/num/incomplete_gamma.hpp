@@ -125,11 +125,25 @@ inline double gamma_p_quadrature(double a, double x) {
     return sum;
 }
 
-inline double gamma_p_unclamped(double a, double x) {
+enum class GammaRegion { lower_fraction, upper_fraction, quadrature };
+
+inline GammaRegion gamma_p_region(double a, double x) {
     if (a < GAMMA_SMALL_SHAPE) {
-        return (x - a < GAMMA_DISTANCE_LIMIT) ? gamma_p_lower_cf(a, x) : gamma_p_upper_cf(a, x);
+        return (x - a < GAMMA_DISTANCE_LIMIT) ? GammaRegion::lower_fraction : GammaRegion::upper_fraction;
     }
-    return (x / a > GAMMA_RATIO_LIMIT) ? gamma_p_upper_cf(a, x) : gamma_p_quadrature(a, x);
+    return (x / a > GAMMA_RATIO_LIMIT) ? GammaRegion::upper_fraction : GammaRegion::quadrature;
+}
+
+inline double gamma_p_unclamped(double a, double x) {
+    switch (gamma_p_region(a, x)) {
+        case GammaRegion::lower_fraction:
+            return gamma_p_lower_cf(a, x);
+        case GammaRegion::upper_fraction:
+            return gamma_p_upper_cf(a, x);
+        case GammaRegion::quadrature:
+            break;
+    }
+    return gamma_p_quadrature(a, x);
 }
 
 }  // namespace detail

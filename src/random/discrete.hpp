@@ -2,7 +2,8 @@
 //
 // rbern(prob) is 1 when prob >= U for a positive uniform U; rbinom(n, prob)
 // counts n such trials, so its cost and the outputs it consumes are linear
-// in n.
+// in n.  Its trials poll num::interrupt: told to stop, it returns NaN,
+// keeping the outputs consumed.
 // rpois(rate): by inversion (draws.hpp).  Where the Poisson search cannot
 // end (rates of about 2^63 and above, or U below about 5e-17 with a rate
 // above about 3e6) it gives NaN after the output is consumed, while
@@ -12,6 +13,8 @@
 #pragma once
 
 #include <cstdint>
+
+#include "../num/interrupt.hpp"
 
 #include "../cdf_quantile/quantile_discrete.hpp"
 #include "draws.hpp"
@@ -23,11 +26,20 @@ inline double rbern(double prob, Engine& engine) {
     return prob >= positive_uniform(engine) ? 1.0 : 0.0;
 }
 
+// Trials between two questions whether to stop (a few hundred microseconds).
+inline constexpr std::int64_t BINOMIAL_TRIALS_PER_POLL = 65536;
+
 inline double rbinom(std::int64_t n_trials, double prob, Engine& engine) {
     if (num::bad_probability(prob) || n_trials < 0) return NaN;
     double successes = 0.0;
-    for (std::int64_t trial = 0; trial < n_trials; ++trial) {
-        successes = successes + (prob >= positive_uniform(engine) ? 1.0 : 0.0);
+    std::int64_t trial = 0;
+    while (trial < n_trials) {
+        const std::int64_t left = n_trials - trial;
+        const std::int64_t end = left > BINOMIAL_TRIALS_PER_POLL ? trial + BINOMIAL_TRIALS_PER_POLL : n_trials;
+        for (; trial < end; ++trial) {
+            successes = successes + (prob >= positive_uniform(engine) ? 1.0 : 0.0);
+        }
+        if (trial < n_trials && num::interrupt::check()) return NaN;
     }
     return successes;
 }

@@ -4,9 +4,10 @@
 namespace testkit {
 
 void expose_quantile(pybind11::module_& m) {
-    // The binomial quantile with a window of 16 masses, so that its sums
-    // reach past the window even for small numbers of trials.
-    def_kernel(m, "qbinom_window16", [](double p, std::int64_t n, double prob) {
+    // The binomial quantile with sums split into chunks of 16 additions (one
+    // question whether to stop after each), so that the chunked loop is
+    // crossed even for small numbers of trials.
+    def_kernel(m, "qbinom_chunk16", [](double p, std::int64_t n, double prob) {
         return pradix::cdf_quantile::detail::binomial_quantile<16>(p, n, prob);
     });
 }

@@ -1,0 +1,55 @@
+"""Sends SIGINT to a child process 0.3 s into a long call.
+
+The call runs with the interpreter lock held, so no thread of the child
+could send the signal in time: the test process sends it.  The child reports
+what the call did ("returned" or the name of the exception), then, as JSON,
+the next uniform of the engine the call used and the results of a few quick
+calls made after it (which must be the usual ones).
+"""
+import json
+import os
+import signal
+import subprocess
+import sys
+import time
+
+import pradix
+
+QUICK = "[pradix.qbinom(0.5, 1000, 0.3), pradix.pbinom(2500, 10000, 0.25), pradix.rbinom(70000, 0.5, engine=pradix.Engine(1))]"
+
+CHILD = r'''
+import json, sys
+import pradix
+pradix.dnorm([0.0])  # NumPy is imported on first use: not during the call
+engine = pradix.Engine(11)
+print("start", flush=True)
+try:
+    {call}
+    outcome = "returned"
+except BaseException as e:
+    outcome = type(e).__name__
+print(outcome, flush=True)
+print(json.dumps(dict(next=pradix.runif(0.0, 1.0, engine=engine), quick={quick})), flush=True)
+'''
+
+
+def interrupt(call, after=0.3, timeout=60):
+    """Runs `call` (source text; `engine` is a fresh pradix.Engine(11)) and interrupts it.
+
+    Returns the outcome, the seconds from the signal to the outcome, and the report.
+    """
+    child = subprocess.Popen([sys.executable, "-c", CHILD.replace("{call}", call).replace("{quick}", QUICK)], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    try:
+        assert child.stdout.readline() == "start\n", child.stderr.read()
+        time.sleep(after)
+        os.kill(child.pid, signal.SIGINT)
+        sent = time.perf_counter()
+        outcome = child.stdout.readline().strip()
+        delay = time.perf_counter() - sent
+        out, err = child.communicate(timeout=timeout)
+    finally:
+        child.kill()
+        child.wait()
+    assert child.returncode == 0, err
+    return dict(json.loads(out), outcome=outcome, delay=delay, healthy=json.loads(out)["quick"] == eval(QUICK))
