@@ -24,7 +24,7 @@ struct Memoized<&cdf_quantile::ppois> : std::true_type {};
 void register_distribution_functions(py::module_& m) {
     using py::arg;
     const auto log_p = arg("log_p") = false;
-    def_vectorized<&cdf_quantile::pnorm>(m, "pnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, log_p);
+    def_vectorized<&cdf_quantile::pnorm, cdf_quantile::NormalProbability>(m, "pnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, log_p);
     def_vectorized<&cdf_quantile::pbern>(m, "pbern", arg("x"), arg("prob"), log_p);
     def_vectorized<&cdf_quantile::pbeta, cdf_quantile::BetaProbability>(m, "pbeta", arg("x"), arg("a"), arg("b"), log_p);
     def_vectorized<&cdf_quantile::pbinom, cdf_quantile::BinomialCdf>(m, "pbinom", arg("x"), arg("n_trials"), arg("prob"), log_p);
@@ -35,7 +35,7 @@ void register_distribution_functions(py::module_& m) {
     def_vectorized<&cdf_quantile::pgamma, cdf_quantile::GammaProbability>(m, "pgamma", arg("x"), arg("shape"), arg("scale"), log_p);
     def_vectorized<&cdf_quantile::pinvgamma, cdf_quantile::InvGammaProbability>(m, "pinvgamma", arg("x"), arg("shape"), arg("scale"), log_p);
     def_vectorized<&cdf_quantile::plaplace>(m, "plaplace", arg("x"), arg("mu"), arg("sigma"), log_p);
-    def_vectorized<&cdf_quantile::plnorm>(m, "plnorm", arg("x"), arg("mu"), arg("sigma"), log_p);
+    def_vectorized<&cdf_quantile::plnorm, cdf_quantile::LogNormalProbability>(m, "plnorm", arg("x"), arg("mu"), arg("sigma"), log_p);
     def_vectorized<&cdf_quantile::plogis>(m, "plogis", arg("x"), arg("mu"), arg("sigma"), log_p);
     def_vectorized<&cdf_quantile::ppois, cdf_quantile::PoissonCdf>(m, "ppois", arg("x"), arg("rate"), log_p);
     def_vectorized<&cdf_quantile::pt, cdf_quantile::TProbability>(m, "pt", arg("x"), arg("dof"), log_p);

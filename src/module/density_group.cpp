@@ -23,7 +23,7 @@ struct Memoized<&density::dpois> : std::true_type {};
 
 void register_densities(py::module_& m) {
     using py::arg;
-    def_vectorized<&density::dnorm>(m, "dnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, arg("log") = false);
+    def_vectorized<&density::dnorm, density::NormalDensity>(m, "dnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, arg("log") = false);
     def_vectorized<&density::dbern>(m, "dbern", arg("x"), arg("prob"), arg("log") = false);
     def_vectorized<&density::dbeta, density::BetaDensity>(m, "dbeta", arg("x"), arg("a"), arg("b"), arg("log") = false);
     def_vectorized<&density::dbinom, density::BinomialMass>(m, "dbinom", arg("x"), arg("n_trials"), arg("prob"), arg("log") = false);
@@ -34,8 +34,8 @@ void register_densities(py::module_& m) {
     def_vectorized<&density::dgamma, density::GammaDensity>(m, "dgamma", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
     def_vectorized<&density::dinvgamma, density::InvGammaDensity>(m, "dinvgamma", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
     def_vectorized<&density::dlaplace>(m, "dlaplace", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
-    def_vectorized<&density::dlnorm>(m, "dlnorm", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
-    def_vectorized<&density::dlogis>(m, "dlogis", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
+    def_vectorized<&density::dlnorm, density::LogNormalDensity>(m, "dlnorm", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
+    def_vectorized<&density::dlogis, density::LogisticDensity>(m, "dlogis", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dpois, density::PoissonMass>(m, "dpois", arg("x"), arg("rate"), arg("log") = false);
     def_vectorized<&density::dt, density::TDensity>(m, "dt", arg("x"), arg("dof"), arg("log") = false);
     def_vectorized<&density::dunif>(m, "dunif", arg("x"), arg("a"), arg("b"), arg("log") = false);
