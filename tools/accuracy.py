@@ -652,7 +652,7 @@ def plot_curves(ax, xs, curves, title, xlabel, ylabel, logx=False):
     ax.set_ylim(1e-18, 2)
     if logx:
         ax.set_xscale("log")
-        ax.set_xticks([1e-300, 1e-200, 1e-100, 1e-16, 1e-2])
+        ax.set_xticks([1e-300, 1e-200, 1e-100, 1e-16])
     ax.set_title(title, fontsize=9)
     ax.set_xlabel(xlabel, fontsize=8)
     ax.set_ylabel(ylabel, fontsize=8)
