@@ -69,18 +69,28 @@ CHECK = r"""
 import numpy as np, pradix
 rng = np.random.default_rng(4)
 x = np.concatenate([[-np.inf, -1e300, -3.0, -0.0, 0.0, 5e-324, 1e-17, 2.0 ** -52, 0.5, 1.0, 1.5, 2.0, 10.0,
-                     1e300, np.inf, np.nan], rng.normal(0, 3, 700), rng.gamma(2.0, 2.0, 300)])
+                     1e300, np.inf, np.nan], rng.normal(0, 3, 700), rng.gamma(2.0, 2.0, 300),
+                    rng.uniform(0, 1, 300), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
+inf, nan = np.inf, np.nan
+def grid(*axes):
+    return [tuple(p) for p in np.array(np.meshgrid(*axes)).reshape(len(axes), -1).T]
+LOCATION_SCALE = grid((-2.0, 0.0, 1.5, inf, nan), (0.0, 1e-17, 0.4, 1.0, 30.0, inf, -1.0))
+SHAPE_SCALE = grid((0.0, 1e-17, 0.5, 1.0, 2.5, 40.0, inf, nan, -1.0), (0.0, 1e-17, 0.5, 1.0, 3.0, inf))
+DOF = grid((0.0, 1e-17, 0.5, 1.0, 2.0, 3.0, 5.0, 50.0, 1e6, inf, nan, -1.0))
+PAIRS = grid((0.0, 1e-17, 0.5, 1.0, 2.0, 7.0, 60.0, inf, nan), (0.0, 0.5, 1.0, 3.0, 7.0, 60.0, inf))
+CASES = {"dnorm": LOCATION_SCALE, "dlnorm": LOCATION_SCALE, "dlogis": LOCATION_SCALE, "pnorm": LOCATION_SCALE,
+         "plnorm": LOCATION_SCALE, "dgamma": SHAPE_SCALE, "dinvgamma": SHAPE_SCALE, "dweibull": SHAPE_SCALE,
+         "dchisq": DOF, "dexp": DOF, "dt": DOF, "dbeta": PAIRS, "df": PAIRS,
+         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF}
 bad = []
-for name in ("dnorm", "dlnorm", "dlogis", "pnorm", "plnorm"):
+for name, params in CASES.items():
     fn = getattr(pradix, name)
-    for mu in (-2.0, 0.0, 1.5, np.inf, np.nan):
-        for sigma in (0.0, 1e-17, 0.4, 1.0, 30.0, np.inf, -1.0):
-            for mode in (False, True):
-                full = fn(x, np.full_like(x, mu), np.full_like(x, sigma), mode)
-                for got in (fn(x, mu, sigma, mode), fn(np.repeat(x, 2)[::2], mu, sigma, mode),
-                            fn(x.reshape(2, -1).T, mu, sigma, mode).T.ravel()):
-                    if not np.array_equal(got.view(np.uint64), full.view(np.uint64)):
-                        bad.append((name, mu, sigma, mode))
+    for p in params:
+        for mode in (False, True):
+            full = fn(x, *[np.full_like(x, v) for v in p], mode)
+            for got in (fn(x, *p, mode), fn(np.repeat(x, 2)[::2], *p, mode), fn(x.reshape(2, -1).T, *p, mode).T.ravel()):
+                if not np.array_equal(got.view(np.uint64), full.view(np.uint64)):
+                    bad.append((name, p, mode))
 assert not bad, bad
 """
 

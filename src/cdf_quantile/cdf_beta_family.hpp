@@ -9,7 +9,10 @@
 // overflows; the limit (1 for x > 0, 0 for x < 0) is returned there.
 #pragma once
 
+#include <cstddef>
+
 #include "../num/incomplete_beta.hpp"
+#include "block_form.hpp"
 #include "cdf_gamma_family.hpp"
 #include "cdf_location_scale.hpp"
 #include "conventions.hpp"
@@ -53,22 +56,17 @@ struct BetaProbability {
         return g;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        double t;
-        if (x <= 0.0) {
-            t = 0.0;
-        } else if (x >= 1.0) {
-            t = 1.0;
-        } else if (kind == Case::settled) {
-            t = settled;
-        } else if (kind == Case::both_infinite) {
-            t = x < 0.5 ? 0.0 : 1.0;
-        } else {
-            t = inc.at(x);
-        }
-        return probability(t, log_p);
+    bool rows(double x, double& t) const {
+        if (x <= 0.0) return num::settled(t, 0.0);
+        if (x >= 1.0) return num::settled(t, 1.0);
+        if (kind == Case::settled) return num::settled(t, settled);
+        if (kind == Case::both_infinite) return num::settled(t, x < 0.5 ? 0.0 : 1.0);
+        return false;
     }
+    static double argument(double x) { return x; }
+
+    double at(double x) const { return probability_at(*this, inc, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, inc, x, out, n); }
 };
 
 inline double pbeta(double x, double a, double b, bool log_p) { return BetaProbability::prepare(a, b, log_p).at(x); }

@@ -7,7 +7,10 @@
 // (shape 0, infinite shape or scale) are settled by each kernel's rules.
 #pragma once
 
+#include <cstddef>
+
 #include "../num/incomplete_gamma.hpp"
+#include "block_form.hpp"
 #include "conventions.hpp"
 
 namespace pradix::cdf_quantile {
@@ -47,7 +50,8 @@ inline double pweibull(double x, double shape, double scale, bool log_p) {
 // The gamma-type kernels are their preparations (validity, the rows on the
 // parameters alone, the prepared P(shape, .)) evaluated at the point.  A
 // parameter-only row that follows a row on x is recorded and tested in its
-// place.
+// place.  pgamma and pchisq are written as rows and P's argument
+// (block_form.hpp), evaluated point by point or a block at a time.
 struct GammaProbability {
     bool invalid;        // NaN, negative shape, scale below EPS
     bool infinite_scale;  // with x = +inf: NaN
@@ -73,24 +77,18 @@ struct GammaProbability {
         return g;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        double t;
-        if (x == INF && infinite_scale) {
-            t = NaN;
-        } else if (x < EPS) {
-            t = 0.0;
-        } else if (no_shape) {
-            t = no_shape_value;
-        } else if (x == INF) {
-            t = 1.0;
-        } else if (infinite) {
-            t = 0.0;
-        } else {
-            t = p.at(x / scale);
-        }
-        return probability(t, log_p);
+    bool rows(double x, double& t) const {
+        if (x == INF && infinite_scale) return num::settled(t, NaN);
+        if (x < EPS) return num::settled(t, 0.0);
+        if (no_shape) return num::settled(t, no_shape_value);
+        if (x == INF) return num::settled(t, 1.0);
+        if (infinite) return num::settled(t, 0.0);
+        return false;
     }
+    double argument(double x) const { return x / scale; }
+
+    double at(double x) const { return probability_at(*this, p, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, p, x, out, n); }
 };
 
 inline double pgamma(double x, double shape, double scale, bool log_p) {
@@ -145,20 +143,16 @@ struct ChisqProbability {
         return c;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        double t;
-        if (x < EPS) {
-            t = 0.0;
-        } else if (no_dof || x == INF) {
-            t = 1.0;
-        } else if (infinite) {
-            t = 0.0;
-        } else {
-            t = p.at(x * 0.5);
-        }
-        return probability(t, log_p);
+    bool rows(double x, double& t) const {
+        if (x < EPS) return num::settled(t, 0.0);
+        if (no_dof || x == INF) return num::settled(t, 1.0);
+        if (infinite) return num::settled(t, 0.0);
+        return false;
     }
+    static double argument(double x) { return x * 0.5; }
+
+    double at(double x) const { return probability_at(*this, p, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, p, x, out, n); }
 };
 
 inline double pchisq(double x, double dof, bool log_p) { return ChisqProbability::prepare(dof, log_p).at(x); }

@@ -37,7 +37,11 @@
 // grows like 2^-52 x df1 / df2, from the cancellation in 1 - y.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "../num/log_gamma.hpp"
+#include "block_form.hpp"
 #include "conventions.hpp"
 #include "gamma_family.hpp"
 #include "location_scale.hpp"
@@ -46,7 +50,9 @@ namespace pradix::density {
 
 // As in gamma_family.hpp, each density is its preparation evaluated at the
 // point; parameter-only rows that follow a row on x are recorded by the
-// preparation and tested by `at` in their place.
+// preparation and tested by `at` in their place.  The evaluations are written
+// once as rules, logarithms and log-density (block_form.hpp) for `at` and
+// `at_block` alike.
 
 struct TDensity {
     bool invalid;  // NaN or dof below EPS
@@ -71,13 +77,18 @@ struct TDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x == -INF || x == INF) return zero(log);
-        if (normal) return dnorm(x, 0.0, 1.0, log);
-        const double s = c + num::log((x / dof) * x + 1.0) * minus_q;
-        return from_log(s, log);
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x == -INF || x == INF) return settled(v, zero(log));
+        if (normal) return settled(v, dnorm(x, 0.0, 1.0, log));
+        return false;
     }
+    static constexpr int LOGS = 1;
+    double log_argument(double x, int) const { return (x / dof) * x + 1.0; }
+    double exponent(double, double l, double) const { return c + l * minus_q; }
+
+    double at(double x) const { return density_at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dt(double x, double dof, bool log) { return TDensity::prepare(dof, log).at(x); }
@@ -121,15 +132,20 @@ struct BetaDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0 || x > 1.0) return zero(log);
-        if (degenerate) return logged(beta_degenerate(x, a, b), log);
-        if (x == 0.0) return at_zero;
-        if (x == 1.0) return at_one;
-        const double s = (log_power(num::log(x), ea) - lb) + log_power(num::log(1.0 - x), eb);
-        return from_log(s, log);
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0 || x > 1.0) return settled(v, zero(log));
+        if (degenerate) return settled(v, logged(beta_degenerate(x, a, b), log));
+        if (x == 0.0) return settled(v, at_zero);
+        if (x == 1.0) return settled(v, at_one);
+        return false;
     }
+    static constexpr int LOGS = 2;
+    static double log_argument(double x, int k) { return k == 0 ? x : 1.0 - x; }
+    double exponent(double, double lx, double l1x) const { return (log_power(lx, ea) - lb) + log_power(l1x, eb); }
+
+    double at(double x) const { return density_at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dbeta(double x, double a, double b, bool log) { return BetaDensity::prepare(a, b, log).at(x); }
@@ -183,28 +199,76 @@ struct FDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(log);
-        if (x == 0.0) return at_zero;
-        if (x == INF) return at_inf;
-        switch (kind) {
-            case Case::point_mass: return x == 1.0 ? INF : zero(log);
-            case Case::inverse_gamma: return inverse_gamma.at(x);
-            case Case::gamma: return gamma.at(x);
-            case Case::regular: break;
-        }
+    // The rows on x and the point mass.
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0) return settled(v, zero(log));
+        if (x == 0.0) return settled(v, at_zero);
+        if (x == INF) return settled(v, at_inf);
+        if (kind == Case::point_mass) return settled(v, x == 1.0 ? INF : zero(log));
+        return false;
+    }
+
+    // The regular case at x: y and dy/dx, or false (the density 0 / -inf).
+    bool change(double x, double& y, double& jacobian) const {
         const double u = (x * df1) / df2;
         const double w = u + 1.0;
-        const double y = u / w;
+        y = u / w;
         const double r = ratio / w;
-        const double jacobian = (1.0 - r * x) * r;  // dy/dx
+        jacobian = (1.0 - r * x) * r;
         // Far in the right tail (x df1 / df2 beyond about 2^52) y is 1 to within
         // 2^-52 and 1 - r x has cancelled: the beta density and the Jacobian are
         // rounding noise there, whose product would be negative, infinite or NaN.
         // The density is below anything the transformation resolves: 0 / -inf.
-        if (1.0 - y < num::EPS || jacobian <= 0.0) return zero(log);
-        return log ? num::log(jacobian) + beta.at(y) : beta.at(y) * jacobian;
+        return !(1.0 - y < num::EPS || jacobian <= 0.0);
+    }
+    // From the beta density b at y, the Jacobian j and (log mode) its logarithm lj.
+    double join(double b, double j, double lj) const { return log ? lj + b : b * j; }
+
+    double at(double x) const {
+        double v;
+        if (settle(x, v)) return v;
+        if (kind == Case::inverse_gamma) return inverse_gamma.at(x);
+        if (kind == Case::gamma) return gamma.at(x);
+        double y;
+        double j;
+        if (!change(x, y, j)) return zero(log);
+        return join(beta.at(y), j, log ? num::log(j) : 0.0);
+    }
+
+    void at_block(const double* x, double* out, std::size_t n) const {
+        if (kind == Case::inverse_gamma || kind == Case::gamma) {
+            if (kind == Case::inverse_gamma) {
+                inverse_gamma.at_block(x, out, n);
+            } else {
+                gamma.at_block(x, out, n);
+            }
+            double v;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (settle(x[i], v)) out[i] = v;
+            }
+            return;
+        }
+        num::by_pieces<num::PIECE>(n, [&](std::size_t at, std::size_t count) {
+            const double* xs = x + at;
+            double* os = out + at;
+            std::uint16_t index[num::PIECE];
+            double y[num::PIECE];
+            double j[num::PIECE];  // Jacobians, logged in log mode
+            double b[num::PIECE];
+            std::size_t m = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (settle(xs[i], os[i])) continue;
+                if (change(xs[i], y[m], j[m])) {
+                    index[m++] = static_cast<std::uint16_t>(i);
+                } else {
+                    os[i] = zero(log);
+                }
+            }
+            beta.at_block(y, b, m);
+            if (log) num::log_n(j, j, m);
+            for (std::size_t k = 0; k < m; ++k) os[index[k]] = join(b[k], j[k], j[k]);
+        });
     }
 };
 

@@ -28,7 +28,11 @@
 // in s, so with the shape; the exponential is within 2e-15.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "../num/log_gamma.hpp"
+#include "block_form.hpp"
 #include "conventions.hpp"
 
 namespace pradix::density {
@@ -39,6 +43,9 @@ namespace pradix::density {
 // own preparation, so an array of points under fixed parameters gives the
 // same bits as point-by-point calls.  A parameter-only row that follows a row
 // on x is recorded by the preparation and tested by `at` in its place.
+// The evaluation is written once as rules (settle), the arguments of its
+// logarithms and the log-density from them (block_form.hpp), which `at` runs
+// point by point and `at_block` for a block of points at once.
 
 struct ChisqDensity {
     bool invalid;   // NaN or negative dof
@@ -62,14 +69,19 @@ struct ChisqDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(log);
-        if (x == 0.0) return at_zero;
-        if (x == INF || zero_mass) return zero(log);
-        const double s = (log_power(num::log(x), e) + c) - x * 0.5;
-        return from_log(s, log);
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0) return settled(v, zero(log));
+        if (x == 0.0) return settled(v, at_zero);
+        if (x == INF || zero_mass) return settled(v, zero(log));
+        return false;
     }
+    static constexpr int LOGS = 1;
+    static double log_argument(double x, int) { return x; }
+    double exponent(double x, double lx, double) const { return (log_power(lx, e) + c) - x * 0.5; }
+
+    double at(double x) const { return density_at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dchisq(double x, double dof, bool log) { return ChisqDensity::prepare(dof, log).at(x); }
@@ -92,12 +104,18 @@ struct ExpDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(log);
-        if (x == INF) return positive ? zero(log) : NaN;
-        return from_log(log_rate - x * rate, log);
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0) return settled(v, zero(log));
+        if (x == INF) return settled(v, positive ? zero(log) : NaN);
+        return false;
     }
+    static constexpr int LOGS = 0;
+    static double log_argument(double, int) { return 0.0; }
+    double exponent(double x, double, double) const { return log_rate - x * rate; }
+
+    double at(double x) const { return density_at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dexp(double x, double rate, bool log) { return ExpDensity::prepare(rate, log).at(x); }
@@ -127,15 +145,20 @@ struct GammaDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(log);
-        if (x == 0.0) return at_zero;
-        if (no_shape) return logged(0.0, log);
-        if (x == INF || infinite) return zero(log);
-        const double s = (c + log_power(num::log(x), e)) - x / scale;
-        return from_log(s, log);
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0) return settled(v, zero(log));
+        if (x == 0.0) return settled(v, at_zero);
+        if (no_shape) return settled(v, logged(0.0, log));
+        if (x == INF || infinite) return settled(v, zero(log));
+        return false;
     }
+    static constexpr int LOGS = 1;
+    static double log_argument(double x, int) { return x; }
+    double exponent(double x, double lx, double) const { return (c + log_power(lx, e)) - x / scale; }
+
+    double at(double x) const { return density_at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dgamma(double x, double shape, double scale, bool log) {
@@ -170,16 +193,21 @@ struct InvGammaDensity {
         return d;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(log);
-        if (x == 0.0) return at_zero;
-        if (no_shape) return INF;
-        if (no_scale) return zero(log);
-        if (x == INF || infinite) return zero(log);
-        const double s = (c + num::log(x) * e) - scale / x;
-        return from_log(s, log);
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0) return settled(v, zero(log));
+        if (x == 0.0) return settled(v, at_zero);
+        if (no_shape) return settled(v, INF);
+        if (no_scale) return settled(v, zero(log));
+        if (x == INF || infinite) return settled(v, zero(log));
+        return false;
     }
+    static constexpr int LOGS = 1;
+    static double log_argument(double x, int) { return x; }
+    double exponent(double x, double lx, double) const { return (c + lx * e) - scale / x; }
+
+    double at(double x) const { return density_at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dinvgamma(double x, double shape, double scale, bool log) {
@@ -208,17 +236,48 @@ struct WeibullDensity {
         return d;
     }
 
+    bool settle(double x, double& v) const {
+        if (invalid || num::is_nan(x)) return settled(v, NaN);
+        if (x < 0.0) return settled(v, zero(log));
+        if (x == 0.0 && pole) return settled(v, INF);
+        if (x == INF) return settled(v, zero(log));
+        return false;
+    }
+    // x = 0 with shape >= 1 runs the formula: l = -inf makes p = 0, and
+    // (shape - 1) * l is -inf (density 0) or, for shape 1, 0.
+    double log_argument(double x) const { return x / scale; }
+    double power_exponent(double l) const { return l * shape; }
+    // The log-density from l = log(x / scale) and p = exp(l shape).
+    double exponent(double l, double p) const { return (log_power(l, e) + a) - p; }
+
     double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(log);
-        if (x == 0.0 && pole) return INF;
-        if (x == INF) return zero(log);
-        // x = 0 with shape >= 1 runs the formula: l = -inf makes p = 0, and
-        // (shape - 1) * l is -inf (density 0) or, for shape 1, 0.
-        const double l = num::log(x / scale);
-        const double p = num::exp(l * shape);
-        const double s = (log_power(l, e) + a) - p;
-        return from_log(s, log);
+        double v;
+        if (settle(x, v)) return v;
+        const double l = num::log(log_argument(x));
+        return from_log(exponent(l, num::exp(power_exponent(l))), log);
+    }
+
+    void at_block(const double* x, double* out, std::size_t n) const {
+        num::by_pieces<num::PIECE>(n, [&](std::size_t at, std::size_t count) {
+            const double* xs = x + at;
+            double* os = out + at;
+            std::uint16_t index[num::PIECE];
+            double l[num::PIECE];
+            double p[num::PIECE];
+            std::size_t m = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!settle(xs[i], os[i])) {
+                    l[m] = log_argument(xs[i]);
+                    index[m++] = static_cast<std::uint16_t>(i);
+                }
+            }
+            num::log_n(l, l, m);
+            for (std::size_t j = 0; j < m; ++j) p[j] = power_exponent(l[j]);
+            num::exp_n(p, p, m);
+            for (std::size_t j = 0; j < m; ++j) p[j] = exponent(l[j], p[j]);
+            if (!log) num::exp_n(p, p, m);
+            for (std::size_t j = 0; j < m; ++j) os[index[j]] = p[j];
+        });
     }
 };
 

@@ -49,12 +49,21 @@ inline const Table* active = &SCALAR;
 // buffers of a few KiB).
 inline constexpr std::size_t BLOCK = 256;
 
+// The kernels' block forms gather their points in pieces of at most PIECE,
+// which keeps each kernel's own buffers within 2 KiB.
+inline constexpr std::size_t PIECE = 64;
+
+// Calls f(offset, count) for consecutive pieces of at most Size elements.
+template <std::size_t Size, class F>
+void by_pieces(std::size_t n, F&& f) {
+    for (std::size_t at = 0; at < n; at += Size) f(at, n - at < Size ? n - at : Size);
+}
+
 namespace detail {
 
-// Calls f(offset, count) for consecutive pieces of at most BLOCK elements.
 template <class F>
 void by_pieces(std::size_t n, F&& f) {
-    for (std::size_t at = 0; at < n; at += BLOCK) f(at, n - at < BLOCK ? n - at : BLOCK);
+    num::by_pieces<BLOCK>(n, f);
 }
 
 }  // namespace detail

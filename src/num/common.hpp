@@ -89,4 +89,10 @@ inline double ulp_above(double x) {
     return up - x;
 }
 
+// A row's result in the rule steps (settle) of prepared kernels: v = value, true.
+inline bool settled(double& v, double value) {
+    v = value;
+    return true;
+}
+
 }  // namespace pradix::num

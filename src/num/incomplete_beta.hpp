@@ -41,6 +41,10 @@
 // [0.005, 0.995], all with min(a, b) < 0.1.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
+#include "blocks.hpp"
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
@@ -92,12 +96,13 @@ inline double beta_cf(double a, double b, double x) {
     return f;
 }
 
-// One side of the function: x^a (1 - x)^b / (a B(a, b)) times the fraction,
-// from lx = log(x), l1x = log(1 - x) and lb = lbeta(a, b).
-inline double beta_side(double a, double b, double x, double lx, double l1x, double lb) {
-    const double r = exp(((l1x * b) + (lx * a)) - lb);
-    return (r / a) * beta_cf(a, b, x);
+// One side of the function: x^a (1 - x)^b / (a B(a, b)) times the fraction.
+// r = x^a (1 - x)^b / B(a, b) is the exponential of beta_side_exponent, from
+// lx = log(x), l1x = log(1 - x) and lb = lbeta(a, b).
+inline double beta_side_exponent(double a, double b, double lx, double l1x, double lb) {
+    return ((l1x * b) + (lx * a)) - lb;
 }
+inline double beta_side(double a, double b, double x, double r) { return (r / a) * beta_cf(a, b, x); }
 
 inline double beta_pow(double y, double e) { return exp(log(y) * e); }
 
@@ -201,16 +206,62 @@ public:
         return eval(x, [lx] { return lx; }, [l1x] { return l1x; });
     }
 
+    // out[i] = at(x[i]) for n points, the logarithms and prefactors of the
+    // block together (the fractions run per point).  The side's point s is
+    // x or 1 - x, and its logarithms are those of s and 1 - s.
+    void at_block(const double* x, double* out, std::size_t n) const {
+        by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
+            const double* xs = x + at;
+            double* os = out + at;
+            std::uint16_t index[PIECE];
+            double l[2 * PIECE];  // log(s) of the gathered points, then log(1 - s)
+            std::size_t m = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!settle(xs[i], os[i])) index[m++] = static_cast<std::uint16_t>(i);
+            }
+            for (std::size_t j = 0; j < m; ++j) {
+                const double xj = xs[index[j]];
+                const double side = split_ > xj ? xj : 1.0 - xj;
+                l[j] = side;
+                l[m + j] = 1.0 - side;
+            }
+            log_n(l, l, 2 * m);
+            for (std::size_t j = 0; j < m; ++j) l[j] = exponent(xs[index[j]], l[j], l[m + j]);
+            exp_n(l, l, m);
+            for (std::size_t j = 0; j < m; ++j) os[index[j]] = finish(xs[index[j]], l[j]);
+        });
+    }
+
     double lbeta_ab() const { return lb_; }
 
 private:
+    bool settle(double x, double& v) const {
+        if (nan_ || is_nan(x)) return settled(v, NaN);
+        if (x < EPS) return settled(v, 0.0);
+        return false;
+    }
+
+    // The exponent of the prefactor r of the side x falls on, from the
+    // logarithms of that side's point and of its complement.
+    double exponent(double x, double ls, double l1s) const {
+        return split_ > x ? detail::beta_side_exponent(a_, b_, ls, l1s, lb_)
+                          : detail::beta_side_exponent(b_, a_, ls, l1s, lb_);
+    }
+
+    double finish(double x, double r) const {
+        if (split_ > x) return clamp_unit(detail::beta_side(a_, b_, x, r));
+        return clamp_unit(1.0 - detail::beta_side(b_, a_, 1.0 - x, r));
+    }
+
+    // The mirrored side's point is y = 1 - x: its logarithms are log(1 - x)
+    // (the caller's) and log(1 - y).
     template <typename LogX, typename Log1X>
     double eval(double x, LogX log_x, Log1X log_1x) const {
-        if (nan_ || is_nan(x)) return NaN;
-        if (x < EPS) return 0.0;
-        if (split_ > x) return clamp_unit(detail::beta_side(a_, b_, x, log_x(), log_1x(), lb_));
+        double v;
+        if (settle(x, v)) return v;
+        if (split_ > x) return finish(x, exp(exponent(x, log_x(), log_1x())));
         const double y = 1.0 - x;
-        return clamp_unit(1.0 - detail::beta_side(b_, a_, y, log_1x(), log(1.0 - y), lb_));
+        return finish(x, exp(exponent(x, log_1x(), log(1.0 - y))));
     }
 
     double a_;

@@ -44,8 +44,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
+#include "blocks.hpp"
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
@@ -85,28 +87,29 @@ inline QuadratureSpan quadrature_span(double a) {
     return {11.0, 10.0};
 }
 
-// x^a e^-x / Gamma(a) from lx = log(x) and lg = lgamma(a).
-inline double gamma_prefactor(double a, double x, double lx, double lg) { return exp(((lx * a) - x) - lg); }
+// The prefactor x^a e^-x / Gamma(a) is the exponential of this, from
+// lx = log(x) and lg = lgamma(a).
+inline double gamma_prefactor_exponent(double a, double x, double lx, double lg) { return ((lx * a) - x) - lg; }
 
-inline double gamma_p_lower_cf(double a, double x, double lx, double lg) {
+// The lower function's fraction: P = D / this.
+inline double gamma_p_lower_fraction(double a, double x) {
     double l = (static_cast<double>(GAMMA_LOWER_CF_END) + a) - 1.0;  // L(55)
     for (int k = GAMMA_LOWER_CF_END - 1; k >= 2; --k) {
         const double c = (k % 2 == 1) ? -((static_cast<double>(k + 1) * 0.5) + (a - 1.0))
                                       : static_cast<double>(k) * 0.5;
         l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
     }
-    const double d = gamma_prefactor(a, x, lx, lg);
-    return d / ((-((a - 1.0) + 1.0) * x) / l + ((a + 1.0) - 1.0));
+    return (-((a - 1.0) + 1.0) * x) / l + ((a + 1.0) - 1.0);
 }
 
-inline double gamma_p_upper_cf(double a, double x, double lx, double lg) {
+// The upper function's fraction: P = 1 - D / this.
+inline double gamma_p_upper_fraction(double a, double x) {
     auto t = [a, x](int k) { return (static_cast<double>(2 * k - 1) - a) + x; };
     double u = t(GAMMA_UPPER_CF_END);  // U(100)
     for (int k = GAMMA_UPPER_CF_END - 1; k >= 2; --k) {
         u = ((a - static_cast<double>(k)) * static_cast<double>(k)) / u + t(k);
     }
-    const double d = gamma_prefactor(a, x, lx, lg);
-    return 1.0 - d / ((a - 1.0) / u + ((1.0 - a) + x));
+    return (a - 1.0) / u + ((1.0 - a) + x);
 }
 
 enum class GammaRegion { lower_fraction, upper_fraction, quadrature };
@@ -151,29 +154,59 @@ public:
         return eval(x, [lx] { return lx; });
     }
 
+    // out[i] = at(x[i]) for n points, the logarithms and prefactors of the
+    // fraction regions' points together (the quadrature is left per point).
+    void at_block(const double* x, double* out, std::size_t n) const {
+        by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
+            const double* xs = x + at;
+            double* os = out + at;
+            std::uint16_t index[PIECE];
+            double l[PIECE];
+            std::size_t m = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (settle(xs[i], os[i])) continue;
+                if (detail::gamma_p_region(a_, xs[i]) == detail::GammaRegion::quadrature) {
+                    os[i] = clamp_unit(quadrature(xs[i]));
+                } else {
+                    l[m] = xs[i];
+                    index[m++] = static_cast<std::uint16_t>(i);
+                }
+            }
+            log_n(l, l, m);
+            for (std::size_t j = 0; j < m; ++j) {
+                l[j] = detail::gamma_prefactor_exponent(a_, xs[index[j]], l[j], lg_);
+            }
+            exp_n(l, l, m);
+            for (std::size_t j = 0; j < m; ++j) os[index[j]] = clamp_unit(from_prefactor(xs[index[j]], l[j]));
+        });
+    }
+
     // lgamma(a), for callers that need it too.
     double lgamma_a() const { return lg_; }
 
 private:
-    template <typename LogX>
-    double eval(double x, LogX log_x) const {
-        if (invalid_ || is_nan(x)) return NaN;
-        if (x < EPS) return 0.0;
-        if (tiny_) return 1.0;
-        return clamp_unit(unclamped(x, log_x));
+    // The rows: true with the result in v.
+    bool settle(double x, double& v) const {
+        if (invalid_ || is_nan(x)) return settled(v, NaN);
+        if (x < EPS) return settled(v, 0.0);
+        if (tiny_) return settled(v, 1.0);
+        return false;
     }
 
     template <typename LogX>
-    double unclamped(double x, LogX log_x) const {
-        switch (detail::gamma_p_region(a_, x)) {
-            case detail::GammaRegion::lower_fraction:
-                return detail::gamma_p_lower_cf(a_, x, log_x(), lg_);
-            case detail::GammaRegion::upper_fraction:
-                return detail::gamma_p_upper_cf(a_, x, log_x(), lg_);
-            case detail::GammaRegion::quadrature:
-                break;
+    double eval(double x, LogX log_x) const {
+        double v;
+        if (settle(x, v)) return v;
+        if (detail::gamma_p_region(a_, x) == detail::GammaRegion::quadrature) return clamp_unit(quadrature(x));
+        return clamp_unit(from_prefactor(x, exp(detail::gamma_prefactor_exponent(a_, x, log_x(), lg_))));
+    }
+
+    // P in a fraction region from the prefactor d = x^a e^-x / Gamma(a).
+    double from_prefactor(double x, double d) const {
+        if (detail::gamma_p_region(a_, x) == detail::GammaRegion::lower_fraction) {
+            return d / detail::gamma_p_lower_fraction(a_, x);
         }
-        return quadrature(x);
+        return 1.0 - d / detail::gamma_p_upper_fraction(a_, x);
     }
 
     // 50-point Gauss-Legendre quadrature of the gamma density over
