@@ -21,10 +21,15 @@
 
 namespace pradix::random {
 
-inline double rbern(double prob, Engine& engine) {
-    if (num::bad_probability(prob)) return NaN;
-    return prob >= positive_uniform(engine) ? 1.0 : 0.0;
-}
+struct BernoulliDraws {
+    bool invalid;
+    double prob;
+
+    static BernoulliDraws prepare(double prob) { return {num::bad_probability(prob), prob}; }
+    double draw(Engine& engine) const { return invalid ? NaN : (prob >= positive_uniform(engine) ? 1.0 : 0.0); }
+};
+
+inline double rbern(double prob, Engine& engine) { return BernoulliDraws::prepare(prob).draw(engine); }
 
 // Trials between two questions whether to stop (a few hundred microseconds).
 inline constexpr std::int64_t BINOMIAL_TRIALS_PER_POLL = 65536;
@@ -44,9 +49,16 @@ inline double rbinom(std::int64_t n_trials, double prob, Engine& engine) {
     return successes;
 }
 
-inline double rpois(double rate, Engine& engine) {
-    if (num::is_nan(rate) || rate < 0.0) return NaN;
-    return cdf_quantile::qpois(positive_uniform(engine), rate);
-}
+// The Poisson quantile at p.
+struct PoissonAt {
+    double rate;
+    double at(double p) const { return cdf_quantile::qpois(p, rate); }
+};
+
+struct PoissonDraws : Inversion<PoissonAt> {
+    static PoissonDraws prepare(double rate) { return {{num::is_nan(rate) || rate < 0.0, {rate}}}; }
+};
+
+inline double rpois(double rate, Engine& engine) { return PoissonDraws::prepare(rate).draw(engine); }
 
 }  // namespace pradix::random
