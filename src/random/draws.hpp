@@ -61,16 +61,42 @@ inline constexpr double POLAR_RESCALE_BELOW = 0.0001;
 // removed from s.
 inline constexpr double TWO_LN2 = 1.3862943611198906;
 
+// The canonical uniform of one output, and the positive uniform of that.
+inline double uniform_of(std::uint64_t x) { return static_cast<double>(x) / TWO_POW_64; }
+inline double positive_of(double u) { return u * (1.0 - MIN_SUBNORMAL) + MIN_SUBNORMAL; }
+
 template <typename Bits>
 double canonical_uniform(Bits& engine) {
-    const std::uint64_t x = engine();
-    return static_cast<double>(x) / TWO_POW_64;
+    return uniform_of(engine());
 }
 
 template <typename Bits>
 double positive_uniform(Bits& engine) {
-    const double u = canonical_uniform(engine);
-    return u * (1.0 - MIN_SUBNORMAL) + MIN_SUBNORMAL;
+    return positive_of(canonical_uniform(engine));
+}
+
+// n successive outputs of the engine: the same calls of engine() as n
+// draws make, so the engine ends in the same state.  Flattened so that the
+// engine's output step is inlined into the loop instead of being called
+// once per output.
+#if defined(__GNUC__)
+__attribute__((flatten))
+#endif
+inline void engine_outputs(Engine& engine, std::uint64_t* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = engine();
+}
+
+// n <= num::BLOCK successive canonical or positive uniforms.
+inline void canonical_uniforms(Engine& engine, double* out, std::size_t n) {
+    std::uint64_t x[num::BLOCK];
+    engine_outputs(engine, x, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = uniform_of(x[i]);
+}
+
+inline void positive_uniforms(Engine& engine, double* out, std::size_t n) {
+    std::uint64_t x[num::BLOCK];
+    engine_outputs(engine, x, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = positive_of(uniform_of(x[i]));
 }
 
 template <typename Bits>
@@ -136,7 +162,7 @@ struct Inversion {
         }
         if constexpr (HasAtBlock<Quantile>::value) {
             double u[num::BLOCK];
-            for (std::size_t i = 0; i < n; ++i) u[i] = positive_uniform(engine);
+            positive_uniforms(engine, u, n);
             quantile.at_block(u, out, n);
         } else {
             for (std::size_t i = 0; i < n; ++i) out[i] = quantile.at(positive_uniform(engine));

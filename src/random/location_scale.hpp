@@ -41,10 +41,16 @@ struct UniformDraws {
         return {false, a_next, b - a_next};
     }
 
-    double draw(Engine& engine) const {
-        if (invalid) return NaN;
-        const double u = canonical_uniform(engine);
-        return u * width + a_next;
+    double at(double u) const { return u * width + a_next; }
+    double draw(Engine& engine) const { return invalid ? NaN : at(canonical_uniform(engine)); }
+
+    void draw_block(Engine& engine, double* out, std::size_t n) const {
+        if (invalid) {
+            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
+            return;
+        }
+        canonical_uniforms(engine, out, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = at(out[i]);
     }
 };
 
