@@ -18,3 +18,28 @@ function(pradix_kernel_flags target)
     set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden
                                                VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
+
+# The lane targets (src/num/lanes/target_*.cpp), one translation unit per
+# instruction set with its own flags, and the file that chooses among them.
+# Each is compiled without FMA (-ffp-contract=off comes with the target's
+# kernel flags, -mno-fma keeps the instructions out altogether); the AVX2
+# and AVX-512 units are built on x86-64 only.  -Wno-psabi: vectors wider
+# than the base ABI's registers are passed only between functions private
+# to one unit.
+function(pradix_lane_targets target root)
+    set(lanes ${root}/src/num/lanes)
+    set(choice ${root}/src/module/lane_choice.cpp)
+    target_sources(${target} PRIVATE ${lanes}/target_baseline.cpp ${choice})
+    if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+        target_sources(${target} PRIVATE ${lanes}/target_avx2.cpp ${lanes}/target_avx512.cpp)
+        set_source_files_properties(${lanes}/target_baseline.cpp PROPERTIES
+            COMPILE_OPTIONS "-msse2;-mno-fma;-Wno-psabi")
+        set_source_files_properties(${lanes}/target_avx2.cpp PROPERTIES
+            COMPILE_OPTIONS "-mavx2;-mno-fma;-Wno-psabi")
+        set_source_files_properties(${lanes}/target_avx512.cpp PROPERTIES
+            COMPILE_OPTIONS "-mavx512f;-mno-fma;-Wno-psabi")
+        set_source_files_properties(${choice} PROPERTIES COMPILE_DEFINITIONS PRADIX_LANES_X86)
+    else()
+        set_source_files_properties(${lanes}/target_baseline.cpp PROPERTIES COMPILE_OPTIONS "-Wno-psabi")
+    endif()
+endfunction()

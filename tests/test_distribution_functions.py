@@ -86,4 +86,4 @@ def test_cauchy_undefined_point_is_the_quiet_nan():
 @pytest.mark.parametrize("call", ["pradix.pbinom(5 * 10**6, 10**7, 0.5)"])
 def test_ctrl_c_stops_a_binomial_sum(call):
     seen = interrupt(call)
-    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 2.0 and seen["healthy"]

@@ -67,4 +67,4 @@ def test_qexp_with_zero_rate_is_infinite_everywhere_inside():
 @pytest.mark.parametrize("call", ["pradix.qbinom(0.5, 10**8, 0.5)", "pradix.qpois(0.5, 1e16)"])
 def test_ctrl_c_stops_a_quantile_search(call):
     seen = interrupt(call)
-    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 2.0 and seen["healthy"]

@@ -211,5 +211,5 @@ def test_nan_draws_are_the_canonical_nan():
                                   "pradix.rpois(1e16, size=5, engine=engine)"])  # a long Poisson search
 def test_ctrl_c_stops_a_sampler_and_returns_nothing(call):
     seen = interrupt(call)
-    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 2.0 and seen["healthy"]
     assert seen["next"] != pradix.runif(0.0, 1.0, engine=pradix.Engine(11))  # the engine kept its draws

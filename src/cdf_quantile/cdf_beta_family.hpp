@@ -16,79 +16,182 @@
 
 namespace pradix::cdf_quantile {
 
-inline double pbeta(double x, double a, double b, bool log_p) {
-    if (any_nan(x, a, b) || a < 0.0 || b < 0.0) return NaN;
-    double t;
-    if (x <= 0.0) {
-        t = 0.0;
-    } else if (x >= 1.0) {
-        t = 1.0;
-    } else if (a == 0.0) {
-        t = b == 0.0 ? 0.5 : 1.0;
-    } else if (b == 0.0) {
-        t = 0.0;
-    } else if (a == INF) {
-        t = b == INF ? (x < 0.5 ? 0.0 : 1.0) : 0.0;
-    } else if (b == INF) {
-        t = 1.0;
-    } else {
-        t = num::beta_inc(a, b, x);
-    }
-    return probability(t, log_p);
-}
+// Each kernel is its preparation (validity, the rows on the parameters
+// alone, the prepared I_.(a, b)) evaluated at the point.  A parameter-only
+// row that follows a row on x is recorded and tested in its place.
 
-inline double pf(double x, double df1, double df2, bool log_p) {
-    if (any_nan(x, df1, df2) || df1 < EPS || df2 < EPS) return NaN;
-    double t;
-    if (x < EPS) {
-        t = 0.0;
-    } else if (x == INF) {
-        t = 1.0;
-    } else if (df1 != INF && df2 != INF) {
-        const double u = (x * df1) / df2;
-        t = num::beta_inc(df1 * 0.5, df2 * 0.5, u / (u + 1.0));
-    } else if (df1 != INF) {
-        return pchisq(x * df1, df1, log_p);
-    } else if (df2 != INF) {
-        t = 1.0 - pchisq(df2 / x, df2, false);
-    } else {
-        t = x > 1.0 ? 1.0 : (x == 1.0 ? 0.5 : 0.0);
-    }
-    return probability(t, log_p);
-}
+struct BetaProbability {
+    enum class Case { regular, settled, both_infinite };
+    bool invalid;  // NaN or a negative parameter
+    Case kind;
+    double settled;  // a or b is 0 or +inf (not both +inf)
+    num::BetaInc inc;
+    bool log_p;
 
-inline double pt(double x, double dof, bool log_p) {
-    if (any_nan(x, dof) || dof < EPS) return NaN;
-    double t;
-    if (x == INF) {
-        t = 1.0;
-    } else if (x == -INF) {
-        t = 0.0;
-    } else if (dof == INF) {
-        return pnorm(x, 0.0, 1.0, log_p);
-    } else if (dof == 1.0) {
-        t = cauchy_core(x);
-    } else if (dof == 2.0) {
-        const double xx = x * x;
-        if (xx == INF) {
-            t = x > 0.0 ? 1.0 : 0.0;
+    static BetaProbability prepare(double a, double b, bool log_p) {
+        BetaProbability g{};
+        g.log_p = log_p;
+        g.invalid = any_nan(a, b) || a < 0.0 || b < 0.0;
+        if (g.invalid) return g;
+        g.kind = Case::settled;
+        if (a == 0.0) {
+            g.settled = b == 0.0 ? 0.5 : 1.0;
+        } else if (b == 0.0) {
+            g.settled = 0.0;
+        } else if (a == INF) {
+            if (b == INF) {
+                g.kind = Case::both_infinite;
+            } else {
+                g.settled = 0.0;
+            }
+        } else if (b == INF) {
+            g.settled = 1.0;
         } else {
-            const double s = num::sqrt(xx + 2.0);
-            t = x / (s + s) + 0.5;
+            g.kind = Case::regular;
+            g.inc = num::BetaInc::prepare(a, b);
         }
-    } else {
-        double lower;
-        if (dof > x * x) {
-            const double y = (x * x) / ((x * x) + dof);
-            const double c = y <= 0.0 ? 0.0 : (y >= 1.0 ? 1.0 : num::beta_inc(0.5, dof * 0.5, y));
-            lower = 0.5 - c * 0.5;
-        } else {
-            const double y = 1.0 / ((x / dof) * x + 1.0);
-            lower = y <= 0.0 ? 0.0 : (y >= 1.0 ? 0.5 : num::beta_inc(dof * 0.5, 0.5, y) * 0.5);
-        }
-        t = x > 0.0 ? 1.0 - lower : lower;
+        return g;
     }
-    return probability(t, log_p);
-}
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        double t;
+        if (x <= 0.0) {
+            t = 0.0;
+        } else if (x >= 1.0) {
+            t = 1.0;
+        } else if (kind == Case::settled) {
+            t = settled;
+        } else if (kind == Case::both_infinite) {
+            t = x < 0.5 ? 0.0 : 1.0;
+        } else {
+            t = inc.at(x);
+        }
+        return probability(t, log_p);
+    }
+};
+
+inline double pbeta(double x, double a, double b, bool log_p) { return BetaProbability::prepare(a, b, log_p).at(x); }
+
+struct FProbability {
+    enum class Case { regular, chisq_df1, chisq_df2, point_mass };
+    bool invalid;  // NaN or a degree of freedom below EPS
+    Case kind;
+    double df1;
+    double df2;
+    num::BetaInc inc;        // I_.(df1 / 2, df2 / 2)
+    ChisqProbability chisq;  // the finite one of df1 (log_p) and df2 (plain)
+    bool log_p;
+
+    static FProbability prepare(double df1, double df2, bool log_p) {
+        FProbability g{};
+        g.log_p = log_p;
+        g.invalid = any_nan(df1, df2) || df1 < EPS || df2 < EPS;
+        if (g.invalid) return g;
+        g.df1 = df1;
+        g.df2 = df2;
+        if (df1 != INF && df2 != INF) {
+            g.kind = Case::regular;
+            g.inc = num::BetaInc::prepare(df1 * 0.5, df2 * 0.5);
+        } else if (df1 != INF) {
+            g.kind = Case::chisq_df1;
+            g.chisq = ChisqProbability::prepare(df1, log_p);
+        } else if (df2 != INF) {
+            g.kind = Case::chisq_df2;
+            g.chisq = ChisqProbability::prepare(df2, false);
+        } else {
+            g.kind = Case::point_mass;
+        }
+        return g;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        double t;
+        if (x < EPS) {
+            t = 0.0;
+        } else if (x == INF) {
+            t = 1.0;
+        } else if (kind == Case::regular) {
+            const double u = (x * df1) / df2;
+            t = inc.at(u / (u + 1.0));
+        } else if (kind == Case::chisq_df1) {
+            return chisq.at(x * df1);
+        } else if (kind == Case::chisq_df2) {
+            t = 1.0 - chisq.at(df2 / x);
+        } else {
+            t = x > 1.0 ? 1.0 : (x == 1.0 ? 0.5 : 0.0);
+        }
+        return probability(t, log_p);
+    }
+};
+
+inline double pf(double x, double df1, double df2, bool log_p) { return FProbability::prepare(df1, df2, log_p).at(x); }
+
+struct TProbability {
+    enum class Case { regular, normal, cauchy, two };
+    bool invalid;  // NaN or dof below EPS
+    Case kind;
+    double dof;
+    num::BetaInc body;  // I_.(1/2, dof/2), for dof > x^2
+    num::BetaInc tail;  // I_.(dof/2, 1/2)
+    bool log_p;
+
+    static TProbability prepare(double dof, bool log_p) {
+        TProbability g{};
+        g.log_p = log_p;
+        g.invalid = num::is_nan(dof) || dof < EPS;
+        if (g.invalid) return g;
+        g.dof = dof;
+        if (dof == INF) {
+            g.kind = Case::normal;
+        } else if (dof == 1.0) {
+            g.kind = Case::cauchy;
+        } else if (dof == 2.0) {
+            g.kind = Case::two;
+        } else {
+            g.kind = Case::regular;
+            g.body = num::BetaInc::prepare(0.5, dof * 0.5);
+            g.tail = g.body.swapped();
+        }
+        return g;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        double t;
+        if (x == INF) {
+            t = 1.0;
+        } else if (x == -INF) {
+            t = 0.0;
+        } else if (kind == Case::normal) {
+            return pnorm(x, 0.0, 1.0, log_p);
+        } else if (kind == Case::cauchy) {
+            t = cauchy_core(x);
+        } else if (kind == Case::two) {
+            const double xx = x * x;
+            if (xx == INF) {
+                t = x > 0.0 ? 1.0 : 0.0;
+            } else {
+                const double s = num::sqrt(xx + 2.0);
+                t = x / (s + s) + 0.5;
+            }
+        } else {
+            double lower;
+            if (dof > x * x) {
+                const double y = (x * x) / ((x * x) + dof);
+                const double c = y <= 0.0 ? 0.0 : (y >= 1.0 ? 1.0 : body.at(y));
+                lower = 0.5 - c * 0.5;
+            } else {
+                const double y = 1.0 / ((x / dof) * x + 1.0);
+                lower = y <= 0.0 ? 0.0 : (y >= 1.0 ? 0.5 : tail.at(y) * 0.5);
+            }
+            t = x > 0.0 ? 1.0 - lower : lower;
+        }
+        return probability(t, log_p);
+    }
+};
+
+inline double pt(double x, double dof, bool log_p) { return TProbability::prepare(dof, log_p).at(x); }
 
 }  // namespace pradix::cdf_quantile

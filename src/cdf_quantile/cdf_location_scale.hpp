@@ -10,6 +10,9 @@
 // its value is clamped into [-1, 1] (a NaN becomes the sign of r).
 #pragma once
 
+#include <cstddef>
+
+#include "../num/blocks.hpp"
 #include "../num/erf.hpp"
 #include "conventions.hpp"
 
@@ -19,33 +22,93 @@ inline bool regular_location_scale(double x, double mu, double sigma) {
     return num::is_finite(x) && num::is_finite(mu) && sigma > 0.0 && sigma < INF;
 }
 
-inline double pnorm(double x, double mu, double sigma, bool log_p) {
-    if (any_nan(x, mu, sigma) || sigma < 0.0) return NaN;
-    double t;
-    if (regular_location_scale(x, mu, sigma)) {
-        t = (num::erf(((x - mu) / sigma) / num::SQRT2) + 1.0) * 0.5;
-    } else if (same_infinity(x, mu)) {
-        t = NaN;
-    } else if (sigma == INF) {
-        if (x == INF || mu == -INF) {
-            t = 1.0;
-        } else if (x == -INF || mu == INF) {
-            t = 0.0;
-        } else {
-            t = 0.5;
-        }
-    } else if (sigma == 0.0) {
-        t = x >= mu ? 1.0 : 0.0;
-    } else {
-        t = limit_of_location(x, mu);
+// pnorm and plnorm are their preparations (the rows on the parameters alone)
+// evaluated at the point; at_block evaluates a block of points with the
+// error functions and logarithms of the block run together (num/blocks.hpp),
+// the same bits as at, point by point.
+struct NormalProbability {
+    double mu;
+    double sigma;
+    bool log_p;
+    bool invalid;  // a NaN parameter or sigma < 0
+
+    static NormalProbability prepare(double mu, double sigma, bool log_p) {
+        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
     }
-    return probability(t, log_p);
+
+    // erf's argument, for regular_location_scale(x, mu, sigma).
+    double erf_argument(double x) const { return ((x - mu) / sigma) / num::SQRT2; }
+    static double from_erf(double e) { return (e + 1.0) * 0.5; }
+
+    // t for x outside the regular formula.
+    double limit(double x) const {
+        if (same_infinity(x, mu)) return NaN;
+        if (sigma == INF) {
+            if (x == INF || mu == -INF) return 1.0;
+            if (x == -INF || mu == INF) return 0.0;
+            return 0.5;
+        }
+        if (sigma == 0.0) return x >= mu ? 1.0 : 0.0;
+        return limit_of_location(x, mu);
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        const double t = regular_location_scale(x, mu, sigma) ? from_erf(num::erf(erf_argument(x))) : limit(x);
+        return probability(t, log_p);
+    }
+
+    void at_block(const double* x, double* out, std::size_t n) const {
+        if (invalid) {
+            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
+            return;
+        }
+        double t[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) t[i] = regular_location_scale(x[i], mu, sigma) ? erf_argument(x[i]) : 0.0;
+        num::erf_n(t, t, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            t[i] = regular_location_scale(x[i], mu, sigma) ? from_erf(t[i]) : limit(x[i]);
+        }
+        if (log_p) {
+            num::log_n(t, out, n);
+        } else {
+            for (std::size_t i = 0; i < n; ++i) out[i] = t[i];
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (num::is_nan(x[i])) out[i] = NaN;
+        }
+    }
+};
+
+inline double pnorm(double x, double mu, double sigma, bool log_p) {
+    return NormalProbability::prepare(mu, sigma, log_p).at(x);
 }
 
+struct LogNormalProbability {
+    NormalProbability norm;  // of ln x
+
+    static LogNormalProbability prepare(double mu, double sigma, bool log_p) {
+        return {NormalProbability::prepare(mu, sigma, log_p)};
+    }
+
+    double at(double x) const {
+        if (norm.invalid || num::is_nan(x)) return NaN;
+        if (x < EPS) return probability(0.0, norm.log_p);
+        return norm.at(num::log(x));
+    }
+
+    void at_block(const double* x, double* out, std::size_t n) const {
+        double lx[num::BLOCK];
+        num::log_n(x, lx, n);  // NaN for NaN x, which the normal's block keeps
+        norm.at_block(lx, out, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!norm.invalid && x[i] < EPS) out[i] = probability(0.0, norm.log_p);
+        }
+    }
+};
+
 inline double plnorm(double x, double mu, double sigma, bool log_p) {
-    if (any_nan(x, mu, sigma) || sigma < 0.0) return NaN;
-    if (x < EPS) return probability(0.0, log_p);
-    return pnorm(num::log(x), mu, sigma, log_p);
+    return LogNormalProbability::prepare(mu, sigma, log_p).at(x);
 }
 
 inline double pcauchy(double x, double mu, double sigma, bool log_p) {

@@ -18,32 +18,105 @@
 
 namespace pradix::cdf_quantile {
 
-inline double qbeta(double p, double a, double b) {
-    if (bad_probability(p) || any_nan(a, b) || a < 0.0 || b < 0.0) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return 1.0;
-    if (a == 0.0) {
-        if (b != 0.0) return 0.0;
-        return p < 0.5 ? 0.0 : (p == 0.5 ? 0.5 : 1.0);
-    }
-    if (a != INF && b != INF && b != 0.0) return num::beta_inc_inv(a, b, p);
-    if (b == INF && a != INF) return 0.0;
-    if (a == INF) return b == INF ? 0.5 : 1.0;
-    return 1.0;  // b = 0
-}
+// Each quantile is its preparation (validity, the rows on the parameters
+// alone, the prepared inverse) evaluated at p.
 
-inline double qf(double p, double df1, double df2) {
-    if (bad_probability(p) || any_nan(df1, df2) || df1 < EPS || df2 < EPS) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return INF;
-    if (df1 != INF && df2 != INF) {
-        const double x = num::beta_inc_inv(df1 * 0.5, df2 * 0.5, p);
-        return x / (((df1 * 0.5) / (df2 * 0.5)) * (1.0 - x));
+struct BetaQuantile {
+    enum class Case { regular, settled, no_mass };
+    bool invalid;  // NaN or a negative parameter
+    Case kind;
+    double settled;
+    num::BetaIncInv inverse;
+
+    static BetaQuantile prepare(double a, double b) {
+        BetaQuantile q{};
+        q.invalid = any_nan(a, b) || a < 0.0 || b < 0.0;
+        if (q.invalid) return q;
+        q.kind = Case::settled;
+        if (a == 0.0) {
+            if (b != 0.0) {
+                q.settled = 0.0;
+            } else {
+                q.kind = Case::no_mass;
+            }
+        } else if (a != INF && b != INF && b != 0.0) {
+            q.kind = Case::regular;
+            q.inverse = num::BetaIncInv::prepare(a, b);
+        } else if (b == INF && a != INF) {
+            q.settled = 0.0;
+        } else if (a == INF) {
+            q.settled = b == INF ? 0.5 : 1.0;
+        } else {
+            q.settled = 1.0;  // b = 0
+        }
+        return q;
     }
-    if (df1 == INF && df2 == INF) return 1.0;
-    if (df1 != INF) return qchisq(p, df1) / df1;
-    return df2 / qchisq(1.0 - p, df2);
-}
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid) return NaN;
+        if (p == 0.0) return 0.0;
+        if (p == 1.0) return 1.0;
+        switch (kind) {
+            case Case::no_mass: return p < 0.5 ? 0.0 : (p == 0.5 ? 0.5 : 1.0);
+            case Case::regular: return inverse.at(p);
+            case Case::settled: break;
+        }
+        return settled;
+    }
+};
+
+inline double qbeta(double p, double a, double b) { return BetaQuantile::prepare(a, b).at(p); }
+
+struct FQuantile {
+    enum class Case { regular, point_mass, chisq_df1, chisq_df2 };
+    bool invalid;  // NaN or a degree of freedom below EPS
+    Case kind;
+    double df1;
+    double df2;
+    double ratio;  // (df1 / 2) / (df2 / 2)
+    num::BetaIncInv inverse;  // of I_.(df1 / 2, df2 / 2)
+    ChisqQuantile chisq;      // the finite one of df1 and df2
+
+    static FQuantile prepare(double df1, double df2) {
+        FQuantile q{};
+        q.invalid = any_nan(df1, df2) || df1 < EPS || df2 < EPS;
+        if (q.invalid) return q;
+        q.df1 = df1;
+        q.df2 = df2;
+        if (df1 != INF && df2 != INF) {
+            q.kind = Case::regular;
+            q.inverse = num::BetaIncInv::prepare(df1 * 0.5, df2 * 0.5);
+            q.ratio = (df1 * 0.5) / (df2 * 0.5);
+        } else if (df1 == INF && df2 == INF) {
+            q.kind = Case::point_mass;
+        } else if (df1 != INF) {
+            q.kind = Case::chisq_df1;
+            q.chisq = ChisqQuantile::prepare(df1);
+        } else {
+            q.kind = Case::chisq_df2;
+            q.chisq = ChisqQuantile::prepare(df2);
+        }
+        return q;
+    }
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid) return NaN;
+        if (p == 0.0) return 0.0;
+        if (p == 1.0) return INF;
+        switch (kind) {
+            case Case::regular: {
+                const double x = inverse.at(p);
+                return x / (ratio * (1.0 - x));
+            }
+            case Case::point_mass: return 1.0;
+            case Case::chisq_df1: return chisq.at(p) / df1;
+            case Case::chisq_df2: break;
+        }
+        return df2 / chisq.at(1.0 - p);
+    }
+};
+
+inline double qf(double p, double df1, double df2) { return FQuantile::prepare(df1, df2).at(p); }
 
 namespace detail {
 
@@ -95,8 +168,9 @@ inline double t_body(double P, double n, const TApproximation& t) {
 }
 
 // Tail: an algebraic start from y, then six Newton-type corrections on pt
-// and dt, each with a second-order term.
-inline double t_tail(double P, double n, double y, const TApproximation& t) {
+// and dt (prepared once for n), each with a second-order term.
+inline double t_tail(double P, double n, double y, const TApproximation& t, const TProbability& cdf,
+                     const density::TDensity& pdf) {
     const double start =
         ((1.0 / ((((n + 6.0) / (y * n) - t.d * T_TAIL_D_WEIGHT) - T_TAIL_OFFSET) * (n + 2.0) * 3.0) +
           0.5 / (n + 4.0)) * y - 1.0) * (n + 1.0) / (n + 2.0) +
@@ -106,32 +180,68 @@ inline double t_tail(double P, double n, double y, const TApproximation& t) {
     for (int pass = 0; pass <= T_TAIL_CORRECTIONS; ++pass) {
         x = (x * d * (n + 1.0) / ((x * x + n) * 2.0) + 1.0) * d + x;
         if (pass == T_TAIL_CORRECTIONS) break;
-        d = (1.0 - pt(x, n, false) - P * 0.5) / density::dt(x, n, false);
+        d = (1.0 - cdf.at(x) - P * 0.5) / pdf.at(x);
     }
     return x;
 }
 
-// Magnitude of the t quantile whose upper tail is P / 2, for n degrees of
-// freedom (n not 1, 2 or infinite).
-inline double t_quantile_magnitude(double P, double n) {
-    const TApproximation t = t_approximation(n);
-    const double pd = P * t.d;
-    const double y = pd < 0.0 ? NaN : num::exp(num::log(pd) * (2.0 / n));
-    return y > t.a + T_BODY_MARGIN ? t_body(P, n, t) : t_tail(P, n, y, t);
-}
-
 }  // namespace detail
 
-inline double qt(double p, double dof) {
-    if (bad_probability(p) || num::is_nan(dof) || dof < EPS) return NaN;
-    if (p == 0.0) return -INF;
-    if (p == 1.0) return INF;
-    if (dof == 1.0) return num::tan((p - 0.5) * num::PI);
-    if (dof == 2.0) return ((p + p) - 1.0) / num::sqrt((1.0 - p) * (p + p));
-    if (dof == INF) return qnorm(p, 0.0, 1.0);
-    const double P = p < 0.5 ? p + p : (1.0 - p) + (1.0 - p);
-    const double T = detail::t_quantile_magnitude(P, dof);
-    return p < 0.5 ? -T : T;
-}
+// Student's t quantile prepared for its dof: Hill's constants and the
+// exponent 2 / n once; the tail's pt and dt are prepared on the first tail
+// point, since the body needs neither.
+class TQuantile {
+public:
+    static TQuantile prepare(double dof) {
+        TQuantile q{};
+        q.invalid_ = num::is_nan(dof) || dof < EPS;
+        if (q.invalid_) return q;
+        q.n_ = dof;
+        q.regular_ = dof != 1.0 && dof != 2.0 && dof != INF;
+        if (q.regular_) {
+            q.t_ = detail::t_approximation(dof);
+            q.exponent_ = 2.0 / dof;
+        }
+        return q;
+    }
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid_) return NaN;
+        if (p == 0.0) return -INF;
+        if (p == 1.0) return INF;
+        const double dof = n_;
+        if (dof == 1.0) return num::tan((p - 0.5) * num::PI);
+        if (dof == 2.0) return ((p + p) - 1.0) / num::sqrt((1.0 - p) * (p + p));
+        if (dof == INF) return qnorm(p, 0.0, 1.0);
+        const double P = p < 0.5 ? p + p : (1.0 - p) + (1.0 - p);
+        const double T = magnitude(P);
+        return p < 0.5 ? -T : T;
+    }
+
+private:
+    // Magnitude of the quantile whose upper tail is P / 2.
+    double magnitude(double P) const {
+        const double pd = P * t_.d;
+        const double y = pd < 0.0 ? NaN : num::exp(num::log(pd) * exponent_);
+        if (y > t_.a + detail::T_BODY_MARGIN) return detail::t_body(P, n_, t_);
+        if (!tail_ready_) {
+            cdf_ = TProbability::prepare(n_, false);
+            pdf_ = density::TDensity::prepare(n_, false);
+            tail_ready_ = true;
+        }
+        return detail::t_tail(P, n_, y, t_, cdf_, pdf_);
+    }
+
+    bool invalid_;  // NaN or dof below EPS
+    bool regular_;  // not 1, 2 or +inf
+    double n_;
+    detail::TApproximation t_;
+    double exponent_;  // 2 / n
+    mutable bool tail_ready_;
+    mutable TProbability cdf_;
+    mutable density::TDensity pdf_;
+};
+
+inline double qt(double p, double dof) { return TQuantile::prepare(dof).at(p); }
 
 }  // namespace pradix::cdf_quantile

@@ -25,6 +25,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "../num/interrupt.hpp"
@@ -46,11 +48,11 @@ namespace detail {
 // Below that every mass and every prefix maximum is +0.
 class BinomialMasses {
 public:
-    BinomialMasses(std::int64_t n, double prob) : n_(n), prob_(prob) {}
+    BinomialMasses(std::int64_t n, double prob) : mass_(density::BinomialMass::prepare(n, prob, false)) {}
 
     // Adds m_k for the next k (0 first).
     void push() {
-        const double m = density::dbinom(count_, n_, prob_, false);
+        const double m = mass_.at(count_);
         ++count_;
         if (entries_.empty() && is_plus_zero(m)) {
             last_zero_ = m;
@@ -110,8 +112,7 @@ private:
         return sum;
     }
 
-    std::int64_t n_;
-    double prob_;
+    density::BinomialMass mass_;
     std::int64_t count_ = 0;   // masses pushed
     std::int64_t base_ = 0;    // index of entries_[0]
     double last_zero_ = 0.0;   // the last mass pushed while entries_ is empty
@@ -125,59 +126,116 @@ private:
 inline constexpr std::int64_t BINOMIAL_SUM_CHUNK = 4096;
 inline constexpr std::uint32_t BINOMIAL_STEPS_PER_POLL = 64;
 
+// The binomial quantile for fixed n_trials and prob.  F(0), F(1), ... do not
+// depend on p: a call computes each once, in the search's order, and keeps
+// it, so a search compares with kept values until it needs the next F.
 template <std::int64_t SumChunk>
-double binomial_quantile(double p, std::int64_t n, double prob) {
-    if (bad_probability(p) || n < 0 || bad_probability(prob)) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return static_cast<double>(n);
-    if (n == 1) return p > 1.0 - prob ? 1.0 : 0.0;  // F(0) = 1 - prob, F(1) = 1
-    // F(n) = 1 >= p, so the search ends at k = n at the latest.
-    BinomialMasses masses(n, prob);
-    num::StopPoll poll(BINOMIAL_STEPS_PER_POLL);
-    for (std::int64_t k = 0; k < n; ++k) {
-        masses.push();
-        const double f = masses.lower_sum<SumChunk>();
-        if (poll()) return NaN;
-        if (!(p > f)) return static_cast<double>(k);
+class BinomialQuantile {
+public:
+    static BinomialQuantile prepare(std::int64_t n, double prob) {
+        BinomialQuantile q;
+        q.n_ = n;
+        q.prob_ = prob;
+        q.invalid_ = n < 0 || bad_probability(prob);
+        return q;
     }
-    return static_cast<double>(n);
-}
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid_) return NaN;
+        if (p == 0.0) return 0.0;
+        if (p == 1.0) return static_cast<double>(n_);
+        if (n_ == 1) return p > 1.0 - prob_ ? 1.0 : 0.0;  // F(0) = 1 - prob, F(1) = 1
+        // F(n) = 1 >= p, so the search ends at k = n at the latest.
+        std::int64_t k = 0;
+        for (const double f : cdf_) {  // the F(k) already known
+            if (!(p > f)) return static_cast<double>(k);
+            ++k;
+        }
+        if (!masses_) masses_ = std::make_unique<BinomialMasses>(n_, prob_);
+        num::StopPoll poll(BINOMIAL_STEPS_PER_POLL);
+        for (; k < n_; ++k) {
+            masses_->push();
+            const double f = masses_->template lower_sum<SumChunk>();
+            if (poll()) return NaN;
+            cdf_.push_back(f);
+            if (!(p > f)) return static_cast<double>(k);
+        }
+        return static_cast<double>(n_);
+    }
+
+private:
+    std::int64_t n_ = 0;
+    double prob_ = 0.0;
+    bool invalid_ = false;
+    mutable std::unique_ptr<BinomialMasses> masses_;
+    mutable std::vector<double> cdf_;  // F(0), F(1), ... as far as searched
+};
 
 }  // namespace detail
 
-inline double qbinom(double p, std::int64_t n, double prob) {
-    return detail::binomial_quantile<detail::BINOMIAL_SUM_CHUNK>(p, n, prob);
-}
+using BinomialQuantile = detail::BinomialQuantile<detail::BINOMIAL_SUM_CHUNK>;
+
+inline double qbinom(double p, std::int64_t n, double prob) { return BinomialQuantile::prepare(n, prob).at(p); }
 
 inline constexpr std::int64_t POISSON_SEARCH_LIMIT = 1000000;
 // Each step evaluates the distribution function, some microseconds at most.
 inline constexpr std::uint32_t POISSON_STEPS_PER_POLL = 64;
 
-inline double qpois(double p, double rate) {
-    if (bad_probability(p) || num::is_nan(rate) || rate < 0.0) return NaN;
-    if (p == 0.0 || rate < EPS) return 0.0;
-    if (p == 1.0) return INF;
-    if (rate == INF) return INF;
-    double c;
-    std::int64_t k;
-    if (rate < 11.0) {
-        c = poisson_cdf(0, rate);
-        k = 1;
-    } else {
-        double e = qnorm(p, rate, num::sqrt(rate));
-        e = std::max(0.0, e - 3.0);
-        if (!(e < 0x1p63)) return NaN;
-        k = static_cast<std::int64_t>(e);
-        c = poisson_cdf(k, rate);
+// The Poisson quantile for a fixed rate.  Each F(k) a search evaluates is
+// kept by the call (keyed by k), as are sqrt(rate) and e^-rate.
+class PoissonQuantile {
+public:
+    static PoissonQuantile prepare(double rate) {
+        PoissonQuantile q;
+        q.rate_ = rate;
+        q.exp_neg_rate_ = num::exp(-rate);
+        q.sqrt_rate_ = num::sqrt(rate);
+        return q;
     }
-    num::StopPoll poll(POISSON_STEPS_PER_POLL);
-    for (std::int64_t steps = 0; p >= c; ++steps) {
-        if (steps == POISSON_SEARCH_LIMIT || k == std::numeric_limits<std::int64_t>::max()) return NaN;
-        if (poll()) return NaN;
-        c = poisson_cdf(k, rate);
-        k = k + 1;
+
+    double at(double p) const {
+        if (bad_probability(p) || num::is_nan(rate_) || rate_ < 0.0) return NaN;
+        if (p == 0.0 || rate_ < EPS) return 0.0;
+        if (p == 1.0) return INF;
+        if (rate_ == INF) return INF;
+        double c;
+        std::int64_t k;
+        if (rate_ < 11.0) {
+            c = cdf(0);
+            k = 1;
+        } else {
+            double e = qnorm(p, rate_, sqrt_rate_);
+            e = std::max(0.0, e - 3.0);
+            if (!(e < 0x1p63)) return NaN;
+            k = static_cast<std::int64_t>(e);
+            c = cdf(k);
+        }
+        num::StopPoll poll(POISSON_STEPS_PER_POLL);
+        for (std::int64_t steps = 0; p >= c; ++steps) {
+            if (steps == POISSON_SEARCH_LIMIT || k == std::numeric_limits<std::int64_t>::max()) return NaN;
+            if (poll()) return NaN;
+            c = cdf(k);
+            k = k + 1;
+        }
+        return k < 1 ? 0.0 : static_cast<double>(k - 1);
     }
-    return k < 1 ? 0.0 : static_cast<double>(k - 1);
-}
+
+private:
+    double cdf(std::int64_t k) const {
+        const auto found = cdf_.find(k);
+        if (found != cdf_.end()) return found->second;
+        const double c = poisson_cdf(k, rate_, exp_neg_rate_);
+        if (cdf_.size() < CDF_KEPT) cdf_.emplace(k, c);
+        return c;
+    }
+
+    static constexpr std::size_t CDF_KEPT = std::size_t{1} << 20;
+    double rate_ = 0.0;
+    double exp_neg_rate_ = 0.0;
+    double sqrt_rate_ = 0.0;
+    mutable std::unordered_map<std::int64_t, double> cdf_;
+};
+
+inline double qpois(double p, double rate) { return PoissonQuantile::prepare(rate).at(p); }
 
 }  // namespace pradix::cdf_quantile

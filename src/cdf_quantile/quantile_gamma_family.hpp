@@ -101,32 +101,100 @@ struct WeibullQuantile {
 
 inline double qweibull(double p, double shape, double scale) { return WeibullQuantile::prepare(shape, scale).at(p); }
 
-inline double qchisq(double p, double dof) {
-    if (bad_probability(p) || num::is_nan(dof) || dof < 0.0) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return INF;
-    const double g = num::gamma_p_inv(dof * 0.5, p);
-    return g + g;
-}
+// The gamma-type quantiles are their preparations (validity, the rows on
+// the parameters alone, the prepared inverse of P(shape, .)) evaluated at p.
 
-inline double qgamma(double p, double shape, double scale) {
-    if (bad_probability(p) || any_nan(shape, scale) || shape < 0.0 || scale < EPS) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return INF;
-    if (shape != INF && scale != INF && shape != 0.0) return num::gamma_p_inv(shape, p) * scale;
-    if (shape == 0.0) return scale != INF ? 0.0 : NaN;
-    return NaN;
-}
+struct ChisqQuantile {
+    bool invalid;  // NaN or negative dof
+    num::GammaPInv inverse;  // of P(dof / 2, .)
+
+    static ChisqQuantile prepare(double dof) {
+        ChisqQuantile q{};
+        q.invalid = num::is_nan(dof) || dof < 0.0;
+        if (!q.invalid) q.inverse = num::GammaPInv::prepare(dof * 0.5);
+        return q;
+    }
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid) return NaN;
+        if (p == 0.0) return 0.0;
+        if (p == 1.0) return INF;
+        const double g = inverse.at(p);
+        return g + g;
+    }
+};
+
+inline double qchisq(double p, double dof) { return ChisqQuantile::prepare(dof).at(p); }
+
+struct GammaQuantile {
+    bool invalid;  // NaN, negative shape, scale below EPS
+    bool regular;  // finite positive shape, finite scale
+    double settled;  // otherwise
+    double scale;
+    num::GammaPInv inverse;
+
+    static GammaQuantile prepare(double shape, double scale) {
+        GammaQuantile q{};
+        q.invalid = any_nan(shape, scale) || shape < 0.0 || scale < EPS;
+        if (q.invalid) return q;
+        q.regular = shape != INF && scale != INF && shape != 0.0;
+        if (q.regular) {
+            q.scale = scale;
+            q.inverse = num::GammaPInv::prepare(shape);
+        } else if (shape == 0.0) {
+            q.settled = scale != INF ? 0.0 : NaN;
+        } else {
+            q.settled = NaN;
+        }
+        return q;
+    }
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid) return NaN;
+        if (p == 0.0) return 0.0;
+        if (p == 1.0) return INF;
+        return regular ? inverse.at(p) * scale : settled;
+    }
+};
+
+inline double qgamma(double p, double shape, double scale) { return GammaQuantile::prepare(shape, scale).at(p); }
+
+struct InvGammaQuantile {
+    bool invalid;  // NaN, negative shape or scale
+    bool regular;  // finite positive shape, finite scale
+    bool no_scale;  // scale = 0 (regular shape): the quantile is 0
+    double settled;  // not regular
+    double scale;
+    num::GammaPInv inverse;
+
+    static InvGammaQuantile prepare(double shape, double scale) {
+        InvGammaQuantile q{};
+        q.invalid = any_nan(shape, scale) || shape < 0.0 || scale < 0.0;
+        if (q.invalid) return q;
+        q.regular = shape != INF && scale != INF && shape != 0.0;
+        if (q.regular) {
+            q.no_scale = scale == 0.0;
+            q.scale = scale;
+            if (!q.no_scale) q.inverse = num::GammaPInv::prepare(shape);
+        } else if (scale != 0.0) {
+            q.settled = NaN;
+        } else {
+            q.settled = shape != 0.0 ? 0.0 : NaN;
+        }
+        return q;
+    }
+
+    double at(double p) const {
+        if (bad_probability(p) || invalid) return NaN;
+        if (p == 0.0) return 0.0;
+        if (p == 1.0) return INF;
+        if (!regular) return settled;
+        return no_scale ? 0.0 : scale / inverse.at(1.0 - p);
+    }
+};
 
 inline double qinvgamma(double p, double shape, double scale) {
-    if (bad_probability(p) || any_nan(shape, scale) || shape < 0.0 || scale < 0.0) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return INF;
-    if (shape != INF && scale != INF && shape != 0.0) {
-        return scale == 0.0 ? 0.0 : scale / num::gamma_p_inv(shape, 1.0 - p);
-    }
-    if (scale != 0.0) return NaN;
-    return shape != 0.0 ? 0.0 : NaN;
+    return InvGammaQuantile::prepare(shape, scale).at(p);
 }
 
 }  // namespace pradix::cdf_quantile

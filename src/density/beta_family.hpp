@@ -44,16 +44,43 @@
 
 namespace pradix::density {
 
-inline double dt(double x, double dof, bool log) {
-    if (any_nan(x, dof) || dof < num::EPS) return NaN;
-    if (x == -INF || x == INF) return zero(log);
-    if (dof == INF) return dnorm(x, 0.0, 1.0, log);
-    const double h = dof * 0.5;
-    const double q = h + 0.5;
-    const double s = ((num::lgamma(q) - (num::log(dof) + num::LN_PI) * 0.5) - num::lgamma(h)) +
-                     num::log((x / dof) * x + 1.0) * (-q);
-    return from_log(s, log);
-}
+// As in gamma_family.hpp, each density is its preparation evaluated at the
+// point; parameter-only rows that follow a row on x are recorded by the
+// preparation and tested by `at` in their place.
+
+struct TDensity {
+    bool invalid;  // NaN or dof below EPS
+    bool normal;   // dof = +inf
+    double dof;
+    double c;       // lgamma(q) - (log(dof) + ln pi) / 2 - lgamma(h)
+    double minus_q;  // -q
+    bool log;
+
+    static TDensity prepare(double dof, bool log) {
+        TDensity d{};
+        d.log = log;
+        d.invalid = num::is_nan(dof) || dof < num::EPS;
+        if (d.invalid) return d;
+        d.normal = dof == INF;
+        if (d.normal) return d;
+        d.dof = dof;
+        const double h = dof * 0.5;
+        const double q = h + 0.5;
+        d.c = (num::lgamma(q) - (num::log(dof) + num::LN_PI) * 0.5) - num::lgamma(h);
+        d.minus_q = -q;
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x == -INF || x == INF) return zero(log);
+        if (normal) return dnorm(x, 0.0, 1.0, log);
+        const double s = c + num::log((x / dof) * x + 1.0) * minus_q;
+        return from_log(s, log);
+    }
+};
+
+inline double dt(double x, double dof, bool log) { return TDensity::prepare(dof, log).at(x); }
 
 // Beta with a parameter of 0 or +inf: the mass sits on 0, 1 or 1/2.
 inline double beta_degenerate(double x, double a, double b) {
@@ -65,30 +92,68 @@ inline double beta_degenerate(double x, double a, double b) {
     return x == 0.5 ? INF : 0.0;
 }
 
-inline double dbeta(double x, double a, double b, bool log) {
-    if (any_nan(x, a, b) || a < 0.0 || b < 0.0) return NaN;
-    if (x < 0.0 || x > 1.0) return zero(log);
-    if (a == 0.0 || b == 0.0 || a == INF || b == INF) return logged(beta_degenerate(x, a, b), log);
-    if (x == 0.0) {
-        if (a < 1.0) return INF;
-        if (a > 1.0) return zero(log);
-        return logged(b, log);
-    }
-    if (x == 1.0) {
-        if (b < 1.0) return INF;
-        if (b > 1.0) return zero(log);
-        return logged(a, log);
-    }
-    const double s = (log_power(num::log(x), a - 1.0) - num::lbeta(a, b)) +
-                     log_power(num::log(1.0 - x), b - 1.0);
-    return from_log(s, log);
-}
+struct BetaDensity {
+    bool invalid;     // NaN or a negative parameter
+    bool degenerate;  // a parameter of 0 or +inf
+    double a;
+    double b;
+    double at_zero;  // the rows at x = 0 and x = 1, logged
+    double at_one;
+    double lb;  // lbeta(a, b)
+    double ea;  // a - 1
+    double eb;  // b - 1
+    bool log;
 
-inline double df(double x, double df1, double df2, bool log) {
-    if (any_nan(x, df1, df2) || df1 < num::EPS || df2 < num::EPS) return NaN;
-    if (x < 0.0) return zero(log);
-    if (x == 0.0) return logged(df1 < 2.0 ? INF : (df1 == 2.0 ? 1.0 : 0.0), log);
-    if (x == INF) {
+    static BetaDensity prepare(double a, double b, bool log) {
+        BetaDensity d{};
+        d.log = log;
+        d.invalid = num::any_nan(a, b) || a < 0.0 || b < 0.0;
+        if (d.invalid) return d;
+        d.a = a;
+        d.b = b;
+        d.degenerate = a == 0.0 || b == 0.0 || a == INF || b == INF;
+        if (d.degenerate) return d;
+        d.at_zero = a < 1.0 ? INF : (a > 1.0 ? zero(log) : logged(b, log));
+        d.at_one = b < 1.0 ? INF : (b > 1.0 ? zero(log) : logged(a, log));
+        d.lb = num::lbeta(a, b);
+        d.ea = a - 1.0;
+        d.eb = b - 1.0;
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0 || x > 1.0) return zero(log);
+        if (degenerate) return logged(beta_degenerate(x, a, b), log);
+        if (x == 0.0) return at_zero;
+        if (x == 1.0) return at_one;
+        const double s = (log_power(num::log(x), ea) - lb) + log_power(num::log(1.0 - x), eb);
+        return from_log(s, log);
+    }
+};
+
+inline double dbeta(double x, double a, double b, bool log) { return BetaDensity::prepare(a, b, log).at(x); }
+
+struct FDensity {
+    enum class Case { regular, point_mass, inverse_gamma, gamma };
+    bool invalid;    // NaN or a degree of freedom below EPS
+    double at_zero;  // the rows at x = 0 and x = +inf, logged
+    double at_inf;
+    Case kind;
+    InvGammaDensity inverse_gamma;  // df1 = +inf
+    GammaDensity gamma;             // df2 = +inf
+    BetaDensity beta;               // beta(df1 / 2, df2 / 2)
+    double df1;
+    double df2;
+    double ratio;  // (df1 / 2) / (df2 / 2)
+    bool log;
+
+    static FDensity prepare(double df1, double df2, bool log) {
+        FDensity d{};
+        d.log = log;
+        d.invalid = num::any_nan(df1, df2) || df1 < num::EPS || df2 < num::EPS;
+        if (d.invalid) return d;
+        d.at_zero = logged(df1 < 2.0 ? INF : (df1 == 2.0 ? 1.0 : 0.0), log);
         double v;
         if (df1 == INF) {
             v = df2 < 2.0 ? NaN : 0.0;
@@ -97,24 +162,52 @@ inline double df(double x, double df1, double df2, bool log) {
         } else {
             v = (df1 >= 2.0 && df2 >= 1.0) ? 0.0 : NaN;
         }
-        return logged(v, log);
+        d.at_inf = logged(v, log);
+        if (df1 == INF && df2 == INF) {
+            d.kind = Case::point_mass;
+        } else if (df1 == INF) {
+            d.kind = Case::inverse_gamma;
+            d.inverse_gamma = InvGammaDensity::prepare(df2 * 0.5, df2 * 0.5, log);
+        } else if (df2 == INF) {
+            d.kind = Case::gamma;
+            d.gamma = GammaDensity::prepare(df1 * 0.5, 2.0 / df1, log);
+        } else {
+            d.kind = Case::regular;
+            d.df1 = df1;
+            d.df2 = df2;
+            const double h1 = df1 * 0.5;
+            const double h2 = df2 * 0.5;
+            d.ratio = h1 / h2;
+            d.beta = BetaDensity::prepare(h1, h2, log);
+        }
+        return d;
     }
-    if (df1 == INF && df2 == INF) return x == 1.0 ? INF : zero(log);
-    if (df1 == INF) return dinvgamma(x, df2 * 0.5, df2 * 0.5, log);
-    if (df2 == INF) return dgamma(x, df1 * 0.5, 2.0 / df1, log);
-    const double u = (x * df1) / df2;
-    const double h1 = df1 * 0.5;
-    const double h2 = df2 * 0.5;
-    const double w = u + 1.0;
-    const double y = u / w;
-    const double r = (h1 / h2) / w;
-    const double jacobian = (1.0 - r * x) * r;  // dy/dx
-    // Far in the right tail (x df1 / df2 beyond about 2^52) y is 1 to within
-    // 2^-52 and 1 - r x has cancelled: the beta density and the Jacobian are
-    // rounding noise there, whose product would be negative, infinite or NaN.
-    // The density is below anything the transformation resolves: 0 / -inf.
-    if (1.0 - y < num::EPS || jacobian <= 0.0) return zero(log);
-    return log ? num::log(jacobian) + dbeta(y, h1, h2, true) : dbeta(y, h1, h2, false) * jacobian;
-}
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0) return zero(log);
+        if (x == 0.0) return at_zero;
+        if (x == INF) return at_inf;
+        switch (kind) {
+            case Case::point_mass: return x == 1.0 ? INF : zero(log);
+            case Case::inverse_gamma: return inverse_gamma.at(x);
+            case Case::gamma: return gamma.at(x);
+            case Case::regular: break;
+        }
+        const double u = (x * df1) / df2;
+        const double w = u + 1.0;
+        const double y = u / w;
+        const double r = ratio / w;
+        const double jacobian = (1.0 - r * x) * r;  // dy/dx
+        // Far in the right tail (x df1 / df2 beyond about 2^52) y is 1 to within
+        // 2^-52 and 1 - r x has cancelled: the beta density and the Jacobian are
+        // rounding noise there, whose product would be negative, infinite or NaN.
+        // The density is below anything the transformation resolves: 0 / -inf.
+        if (1.0 - y < num::EPS || jacobian <= 0.0) return zero(log);
+        return log ? num::log(jacobian) + beta.at(y) : beta.at(y) * jacobian;
+    }
+};
+
+inline double df(double x, double df1, double df2, bool log) { return FDensity::prepare(df1, df2, log).at(x); }
 
 }  // namespace pradix::density

@@ -7,8 +7,9 @@
 // dbinom settles n = 0 and hands n = 1 to dbern; the end points k = 0 and
 // k = n need no log-gamma: n log(1 - p) and n log(p).  Inside, the
 // log-mass is lchoose(n, k) + k log(p) + (n - k) log(1 - p), in that order.
-// dbinom stays a plain inline kernel: the binomial distribution function
-// sums it point by point.  dpois uses k log(lambda) - lambda - lgamma(k + 1).
+// dpois uses k log(lambda) - lambda - lgamma(k + 1).  Both are prepared for
+// fixed parameters (BinomialMass, PoissonMass): the parameter-only terms are
+// computed once, and the kernels are those preparations evaluated at x.
 //
 // Open points and the choices made:
 // - dpois(0, lambda) with 0 < lambda < 2^-52: num::log(lambda) is -inf and
@@ -36,31 +37,84 @@ inline double dbern(std::int64_t x, double prob, bool log) {
     return logged(v, log);
 }
 
-inline double dbinom(std::int64_t x, std::int64_t n_trials, double prob, bool log) {
-    if (num::bad_probability(prob) || n_trials < 0) return NaN;
-    if (x < 0 || x > n_trials) return zero(log);
-    if (n_trials == 0) return logged(1.0, log);
-    if (n_trials == 1) return dbern(x, prob, log);
-    const double n = static_cast<double>(n_trials);
-    if (x == 0) return from_log(num::log(1.0 - prob) * n, log);
-    const double k = static_cast<double>(x);
-    if (x < n_trials) {
-        const double m = static_cast<double>(n_trials - x);
-        const double s = (num::lchoose(n_trials, x) + num::log(prob) * k) + num::log(1.0 - prob) * m;
-        return from_log(s, log);
+// The binomial mass for fixed n_trials and prob: the probability's
+// logarithms and log((double)n + 1)'s log-gamma, the parameter-only terms of
+// lchoose(n, k) + k log(p) + (n - k) log(1 - p), are computed once.
+class BinomialMass {
+public:
+    static BinomialMass prepare(std::int64_t n_trials, double prob, bool log) {
+        BinomialMass b;
+        b.n_ = n_trials;
+        b.prob_ = prob;
+        b.log_ = log;
+        b.invalid_ = num::bad_probability(prob) || n_trials < 0;
+        b.nn_ = static_cast<double>(n_trials);
+        b.log_prob_ = num::log(prob);
+        b.log_fail_ = num::log(1.0 - prob);
+        b.lgamma_n1_ = num::lgamma(b.nn_ + 1.0);
+        return b;
     }
-    return from_log(num::log(prob) * k, log);
+
+    double at(std::int64_t x) const {
+        if (invalid_) return NaN;
+        if (x < 0 || x > n_) return zero(log_);
+        if (n_ == 0) return logged(1.0, log_);
+        if (n_ == 1) return dbern(x, prob_, log_);
+        if (x == 0) return from_log(log_fail_ * nn_, log_);
+        const double k = static_cast<double>(x);
+        if (x < n_) {
+            const double m = static_cast<double>(n_ - x);
+            // lchoose(n, x), with lgamma(n + 1) from the preparation
+            const double lchoose = lgamma_n1_ - (num::lgamma((nn_ - k) + 1.0) + num::lgamma(k + 1.0));
+            const double s = (lchoose + log_prob_ * k) + log_fail_ * m;
+            return from_log(s, log_);
+        }
+        return from_log(log_prob_ * k, log_);
+    }
+
+private:
+    std::int64_t n_ = 0;
+    double prob_ = 0.0;
+    bool log_ = false;
+    bool invalid_ = false;
+    double nn_ = 0.0;
+    double log_prob_ = 0.0;
+    double log_fail_ = 0.0;
+    double lgamma_n1_ = 0.0;
+};
+
+inline double dbinom(std::int64_t x, std::int64_t n_trials, double prob, bool log) {
+    return BinomialMass::prepare(n_trials, prob, log).at(x);
 }
 
-inline double dpois(std::int64_t x, double rate, bool log) {
-    if (num::is_nan(rate) || rate < 0.0) return NaN;
-    if (x < 0) return zero(log);
-    if (rate == 0.0) return x == 0 ? logged(1.0, log) : zero(log);
-    if (rate == INF) return zero(log);
-    const double k = static_cast<double>(x);
-    const double j = static_cast<double>(static_cast<std::uint64_t>(x) + 1u);
-    const double s = (log_power(num::log(rate), k) - rate) - num::lgamma(j);
-    return from_log(s, log);
-}
+// The Poisson mass for a fixed rate, with log(rate) computed once.
+class PoissonMass {
+public:
+    static PoissonMass prepare(double rate, bool log) {
+        PoissonMass m;
+        m.rate_ = rate;
+        m.log_ = log;
+        m.log_rate_ = num::log(rate);
+        return m;
+    }
+
+    double at(std::int64_t x) const {
+        if (num::is_nan(rate_) || rate_ < 0.0) return NaN;
+        if (x < 0) return zero(log_);
+        if (rate_ == 0.0) return x == 0 ? logged(1.0, log_) : zero(log_);
+        if (rate_ == INF) return zero(log_);
+        const double k = static_cast<double>(x);
+        const double j = static_cast<double>(static_cast<std::uint64_t>(x) + 1u);
+        const double s = (log_power(log_rate_, k) - rate_) - num::lgamma(j);
+        return from_log(s, log_);
+    }
+
+private:
+    double rate_ = 0.0;
+    bool log_ = false;
+    double log_rate_ = 0.0;
+};
+
+inline double dpois(std::int64_t x, double rate, bool log) { return PoissonMass::prepare(rate, log).at(x); }
 
 }  // namespace pradix::density

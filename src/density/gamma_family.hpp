@@ -33,61 +33,197 @@
 
 namespace pradix::density {
 
-inline double dchisq(double x, double dof, bool log) {
-    if (any_nan(x, dof) || dof < 0.0) return NaN;
-    if (x < 0.0) return zero(log);
-    if (x == 0.0) return logged(dof < 2.0 ? INF : (dof == 2.0 ? 0.5 : 0.0), log);
-    if (x == INF || dof == INF) return zero(log);
-    if (dof == 0.0) return zero(log);
-    const double h = dof * 0.5;
-    const double s = (log_power(num::log(x), h - 1.0) + (-num::lgamma(h) - h * num::LN2)) - x * 0.5;
-    return from_log(s, log);
-}
+// Each density below is split into a preparation (validity, the rows that
+// depend on the parameters alone, and the parameter-only terms of the
+// formula) and its evaluation at a point; the kernel is the evaluation of its
+// own preparation, so an array of points under fixed parameters gives the
+// same bits as point-by-point calls.  A parameter-only row that follows a row
+// on x is recorded by the preparation and tested by `at` in its place.
 
-inline double dexp(double x, double rate, bool log) {
-    if (any_nan(x, rate) || rate < 0.0 || rate == INF) return NaN;
-    if (x < 0.0) return zero(log);
-    if (x == INF) return rate > 0.0 ? zero(log) : NaN;
-    return from_log(num::log(rate) - x * rate, log);
-}
+struct ChisqDensity {
+    bool invalid;   // NaN or negative dof
+    double at_zero;  // the row at x = 0, logged
+    bool zero_mass;  // dof = +inf (with x = +inf), then dof = 0
+    double e;       // h - 1
+    double c;       // -lgamma(h) - h ln 2
+    bool log;
+
+    static ChisqDensity prepare(double dof, bool log) {
+        ChisqDensity d{};
+        d.log = log;
+        d.invalid = num::is_nan(dof) || dof < 0.0;
+        if (d.invalid) return d;
+        d.at_zero = logged(dof < 2.0 ? INF : (dof == 2.0 ? 0.5 : 0.0), log);
+        d.zero_mass = dof == INF || dof == 0.0;
+        if (d.zero_mass) return d;
+        const double h = dof * 0.5;
+        d.e = h - 1.0;
+        d.c = -num::lgamma(h) - h * num::LN2;
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0) return zero(log);
+        if (x == 0.0) return at_zero;
+        if (x == INF || zero_mass) return zero(log);
+        const double s = (log_power(num::log(x), e) + c) - x * 0.5;
+        return from_log(s, log);
+    }
+};
+
+inline double dchisq(double x, double dof, bool log) { return ChisqDensity::prepare(dof, log).at(x); }
+
+struct ExpDensity {
+    bool invalid;  // NaN, negative or infinite rate
+    bool positive;  // rate > 0
+    double rate;
+    double log_rate;
+    bool log;
+
+    static ExpDensity prepare(double rate, bool log) {
+        ExpDensity d{};
+        d.log = log;
+        d.invalid = num::is_nan(rate) || rate < 0.0 || rate == INF;
+        if (d.invalid) return d;
+        d.positive = rate > 0.0;
+        d.rate = rate;
+        d.log_rate = num::log(rate);
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0) return zero(log);
+        if (x == INF) return positive ? zero(log) : NaN;
+        return from_log(log_rate - x * rate, log);
+    }
+};
+
+inline double dexp(double x, double rate, bool log) { return ExpDensity::prepare(rate, log).at(x); }
+
+struct GammaDensity {
+    bool invalid;    // NaN, negative shape, scale below EPS
+    double at_zero;  // the row at x = 0, logged
+    bool no_shape;   // shape = 0
+    bool infinite;   // shape or scale +inf
+    double scale;
+    double c;  // -lgamma(shape) - log(scale) shape
+    double e;  // shape - 1
+    bool log;
+
+    static GammaDensity prepare(double shape, double scale, bool log) {
+        GammaDensity d{};
+        d.log = log;
+        d.invalid = num::any_nan(shape, scale) || shape < 0.0 || scale < num::EPS;
+        if (d.invalid) return d;
+        d.at_zero = logged(shape < 1.0 ? INF : (shape == 1.0 ? 1.0 / scale : 0.0), log);
+        d.no_shape = shape == 0.0;
+        d.infinite = shape == INF || scale == INF;
+        if (d.no_shape || d.infinite) return d;
+        d.scale = scale;
+        d.c = -num::lgamma(shape) - num::log(scale) * shape;
+        d.e = shape - 1.0;
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0) return zero(log);
+        if (x == 0.0) return at_zero;
+        if (no_shape) return logged(0.0, log);
+        if (x == INF || infinite) return zero(log);
+        const double s = (c + log_power(num::log(x), e)) - x / scale;
+        return from_log(s, log);
+    }
+};
 
 inline double dgamma(double x, double shape, double scale, bool log) {
-    if (any_nan(x, shape, scale) || shape < 0.0 || scale < num::EPS) return NaN;
-    if (x < 0.0) return zero(log);
-    if (x == 0.0) return logged(shape < 1.0 ? INF : (shape == 1.0 ? 1.0 / scale : 0.0), log);
-    if (shape == 0.0) return logged(0.0, log);
-    if (x == INF || shape == INF || scale == INF) return zero(log);
-    const double s = ((-num::lgamma(shape) - num::log(scale) * shape) +
-                      log_power(num::log(x), shape - 1.0)) -
-                     x / scale;
-    return from_log(s, log);
+    return GammaDensity::prepare(shape, scale, log).at(x);
 }
+
+struct InvGammaDensity {
+    bool invalid;    // NaN, negative shape or scale
+    double at_zero;  // the row at x = 0, logged
+    bool no_shape;   // shape = 0
+    bool no_scale;   // scale = 0
+    bool infinite;   // shape or scale +inf
+    double scale;
+    double c;  // log(scale) shape - lgamma(shape)
+    double e;  // -shape - 1
+    bool log;
+
+    static InvGammaDensity prepare(double shape, double scale, bool log) {
+        InvGammaDensity d{};
+        d.log = log;
+        d.invalid = num::any_nan(shape, scale) || shape < 0.0 || scale < 0.0;
+        if (d.invalid) return d;
+        d.at_zero = logged(shape != 0.0 && scale == 0.0 ? INF : 0.0, log);
+        d.no_shape = shape == 0.0;
+        d.no_scale = scale == 0.0;
+        d.infinite = shape == INF || scale == INF;
+        if (d.no_shape || d.no_scale || d.infinite) return d;
+        d.scale = scale;
+        d.c = num::log(scale) * shape - num::lgamma(shape);
+        // The exponent -shape - 1 is at most -1, never 0.
+        d.e = -shape - 1.0;
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0) return zero(log);
+        if (x == 0.0) return at_zero;
+        if (no_shape) return INF;
+        if (no_scale) return zero(log);
+        if (x == INF || infinite) return zero(log);
+        const double s = (c + num::log(x) * e) - scale / x;
+        return from_log(s, log);
+    }
+};
 
 inline double dinvgamma(double x, double shape, double scale, bool log) {
-    if (any_nan(x, shape, scale) || shape < 0.0 || scale < 0.0) return NaN;
-    if (x < 0.0) return zero(log);
-    if (x == 0.0) return logged(shape != 0.0 && scale == 0.0 ? INF : 0.0, log);
-    if (shape == 0.0) return INF;
-    if (scale == 0.0) return zero(log);
-    if (x == INF || shape == INF || scale == INF) return zero(log);
-    // The exponent -shape - 1 is at most -1, never 0.
-    const double s = ((num::log(scale) * shape - num::lgamma(shape)) + num::log(x) * (-shape - 1.0)) -
-                     scale / x;
-    return from_log(s, log);
+    return InvGammaDensity::prepare(shape, scale, log).at(x);
 }
 
+struct WeibullDensity {
+    bool invalid;  // NaN, shape or scale below EPS
+    bool pole;     // shape < 1: +inf at x = 0
+    double shape;
+    double scale;
+    double a;  // log(shape / scale)
+    double e;  // shape - 1
+    bool log;
+
+    static WeibullDensity prepare(double shape, double scale, bool log) {
+        WeibullDensity d{};
+        d.log = log;
+        d.invalid = num::any_nan(shape, scale) || shape < num::EPS || scale < num::EPS;
+        if (d.invalid) return d;
+        d.pole = shape < 1.0;
+        d.shape = shape;
+        d.scale = scale;
+        d.a = num::log(shape / scale);
+        d.e = shape - 1.0;
+        return d;
+    }
+
+    double at(double x) const {
+        if (invalid || num::is_nan(x)) return NaN;
+        if (x < 0.0) return zero(log);
+        if (x == 0.0 && pole) return INF;
+        if (x == INF) return zero(log);
+        // x = 0 with shape >= 1 runs the formula: l = -inf makes p = 0, and
+        // (shape - 1) * l is -inf (density 0) or, for shape 1, 0.
+        const double l = num::log(x / scale);
+        const double p = num::exp(l * shape);
+        const double s = (log_power(l, e) + a) - p;
+        return from_log(s, log);
+    }
+};
+
 inline double dweibull(double x, double shape, double scale, bool log) {
-    if (any_nan(x, shape, scale) || shape < num::EPS || scale < num::EPS) return NaN;
-    if (x < 0.0) return zero(log);
-    if (x == 0.0 && shape < 1.0) return INF;
-    if (x == INF) return zero(log);
-    // x = 0 with shape >= 1 runs the formula: l = -inf makes p = 0, and
-    // (shape - 1) * l is -inf (density 0) or, for shape 1, 0.
-    const double a = num::log(shape / scale);
-    const double l = num::log(x / scale);
-    const double p = num::exp(l * shape);
-    const double s = (log_power(l, shape - 1.0) + a) - p;
-    return from_log(s, log);
+    return WeibullDensity::prepare(shape, scale, log).at(x);
 }
 
 }  // namespace pradix::density

@@ -15,7 +15,9 @@
 // - every argument but the first has one element: the kernel is prepared
 //   once for those parameters (`Prep::prepare`) and evaluated at each point
 //   (`Prep::at`); the scalar kernel is defined as at(prepare(...)), so the
-//   values are the same bits;
+//   values are the same bits.  A preparation with `at_block` gets the
+//   points in blocks of at most num::BLOCK, gathered into a buffer on the
+//   stack (out[i] = at(x[i]), bit for bit, evaluated together);
 // - trivial layouts (arguments either full-shape and contiguous in the same
 //   order, or one element): one pass over memory with a pointer per
 //   argument;
@@ -39,6 +41,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include "../num/blocks.hpp"
 #include "../num/common.hpp"
 #include "../num/interrupt.hpp"
 #include "arguments.hpp"
@@ -151,6 +154,16 @@ private:
 template <auto Kernel>
 struct Memoized : std::false_type {};
 
+// Preparations that evaluate blocks of points: at_block(x, out, n), n up to
+// num::BLOCK, with out[i] == at(x[i]) bit for bit.
+template <typename Prep, typename = void>
+struct HasBlock : std::false_type {};
+
+template <typename Prep>
+struct HasBlock<Prep, std::void_t<decltype(std::declval<const Prep&>().at_block(
+                          std::declval<const double*>(), std::declval<double*>(), std::size_t{}))>>
+    : std::true_type {};
+
 // Layout classification, with the same rules as the original binding layer:
 // arguments of one element never break triviality; the others need the full
 // broadcast shape and strides that are exactly C (or F) contiguous.
@@ -251,6 +264,25 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             }
         }
         const Prep prep = Prep::prepare(load_t<I>::get(read<stored_t<I>>(base[I]))...);
+        if constexpr (HasBlock<Prep>::value && std::is_same_v<X, double> && !Memoized<Kernel>::value) {
+            walk_rows<1>(out, count, {base[0]}, {strides[0]}, shape,
+                         [&](std::array<const char*, 1> at, const std::array<Py_intptr_t, 1>& step, double* o,
+                             Py_intptr_t n) {
+                             double x[num::BLOCK];
+                             for (Py_intptr_t done = 0; done < n;) {
+                                 const Py_intptr_t room = static_cast<Py_intptr_t>(num::BLOCK);
+                                 const Py_intptr_t m = n - done < room ? n - done : room;
+                                 for (Py_intptr_t i = 0; i < m; ++i) {
+                                     x[i] = read<double>(at[0]);
+                                     at[0] += step[0];
+                                 }
+                                 prep.at_block(x, o + done, static_cast<std::size_t>(m));
+                                 for (Py_intptr_t i = 0; i < m; ++i) o[done + i] = num::canonical(o[done + i]);
+                                 done += m;
+                             }
+                         });
+            return;
+        }
         PointMemo memo;
         auto eval = [&](X xs) -> double {
             if constexpr (load_t<0>::can_fail) {
@@ -270,32 +302,30 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
 
     // Visits the result in memory order; `strides[k]` are the byte strides of
     // argument k along the broadcast shape (an empty list: contiguous, with
-    // `shape` holding the one extent).
-    template <std::size_t K, typename Eval>
-    static void walk(double* out, Py_intptr_t count, std::array<const char*, K> ptr,
-                     const std::array<std::vector<Py_intptr_t>, K>& strides, const std::vector<Py_intptr_t>& shape,
-                     Eval&& eval) {
+    // `shape` holding the one extent).  Each piece of an innermost row, cut
+    // where a poll is due, goes to row(at, step, out, n): n results from the
+    // arguments at `at`, advancing by `step`.
+    template <std::size_t K, typename Row>
+    static void walk_rows(double* out, Py_intptr_t count, std::array<const char*, K> ptr,
+                          const std::array<std::vector<Py_intptr_t>, K>& strides,
+                          const std::vector<Py_intptr_t>& shape, Row&& row) {
         const std::size_t ndim = shape.size();
         if (ndim == 0) return;
         const Py_intptr_t inner = shape[ndim - 1];
         std::array<Py_intptr_t, K> step{};
         for (std::size_t k = 0; k < K; ++k) step[k] = strides[k][ndim - 1];
         std::vector<Py_intptr_t> index(ndim, 0);
-        std::array<const char*, K> row = ptr;
+        std::array<const char*, K> row_at = ptr;
         Py_intptr_t done = 0;
         Py_intptr_t unpolled = 0;
         while (done < count) {
-            // One innermost row, cut where a poll is due.
             Py_intptr_t j = 0;
             while (j < inner) {
                 const Py_intptr_t room = static_cast<Py_intptr_t>(POLL_ELEMENTS) - unpolled;
                 const Py_intptr_t end = inner - j > room ? j + room : inner;
                 std::array<const char*, K> at;
-                for (std::size_t k = 0; k < K; ++k) at[k] = row[k] + j * step[k];
-                for (Py_intptr_t i = j; i < end; ++i) {
-                    out[done + i] = eval(at);
-                    for (std::size_t k = 0; k < K; ++k) at[k] += step[k];
-                }
+                for (std::size_t k = 0; k < K; ++k) at[k] = row_at[k] + j * step[k];
+                row(at, step, out + done + j, end - j);
                 unpolled += end - j;
                 j = end;
                 if (unpolled == static_cast<Py_intptr_t>(POLL_ELEMENTS)) {
@@ -306,13 +336,28 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             done += inner;
             // Next row: carry through the outer indices.
             for (std::size_t d = ndim - 1; d-- > 0;) {
-                for (std::size_t k = 0; k < K; ++k) row[k] += strides[k][d];
+                for (std::size_t k = 0; k < K; ++k) row_at[k] += strides[k][d];
                 if (++index[d] != shape[d]) break;
-                for (std::size_t k = 0; k < K; ++k) row[k] -= strides[k][d] * shape[d];
+                for (std::size_t k = 0; k < K; ++k) row_at[k] -= strides[k][d] * shape[d];
                 index[d] = 0;
             }
         }
         if (num::interrupt::requested) StopScope::raise_if_stopped();
+    }
+
+    // walk_rows with one result per eval(at).
+    template <std::size_t K, typename Eval>
+    static void walk(double* out, Py_intptr_t count, std::array<const char*, K> ptr,
+                     const std::array<std::vector<Py_intptr_t>, K>& strides, const std::vector<Py_intptr_t>& shape,
+                     Eval&& eval) {
+        walk_rows<K>(out, count, ptr, strides, shape,
+                     [&](std::array<const char*, K> at, const std::array<Py_intptr_t, K>& step, double* o,
+                         Py_intptr_t n) {
+                         for (Py_intptr_t i = 0; i < n; ++i) {
+                             o[i] = eval(at);
+                             for (std::size_t k = 0; k < K; ++k) at[k] += step[k];
+                         }
+                     });
     }
 
     static py::object run(const std::array<const Input*, N>& in) {

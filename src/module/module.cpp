@@ -1,15 +1,20 @@
 // Entry point of the extension module.
 //
 // Single-phase initialisation: a 3.10 interpreter is required, the module is
-// created from a static definition, its docstring set, and the four
-// registration groups run in catalogue order.  Any failure after creation
+// created from a static definition, its docstring set, the lane target
+// chosen for this processor (lane_choice.hpp), and the four registration
+// groups run in catalogue order.  Any failure after creation
 // releases the module and turns into ImportError (a pending Python error
 // becomes the cause of "initialization failed").
 #include <Python.h>
 
+#include <cstdlib>
+
 #include <pybind11/pybind11.h>
 
+#include "../num/blocks.hpp"
 #include "groups.hpp"
+#include "lane_choice.hpp"
 #include "stop_scope.hpp"
 
 namespace py = pybind11;
@@ -27,6 +32,7 @@ extern "C" PYBIND11_EXPORT PyObject* PyInit_pradix() {
         created = m.ptr();
         m.attr("__doc__") = py::str("pybind11 wrapper for dorvek/pradix");
         pradix::num::interrupt::query = &pradix::python_signal_raised;
+        pradix::num::lanes::active = &pradix::lanes_choice::choose(std::getenv("PRADIX_ISA"));
         pradix::register_densities(m);
         pradix::register_sampling(m);
         pradix::register_distribution_functions(m);

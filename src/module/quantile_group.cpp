@@ -10,23 +10,34 @@ namespace py = pybind11;
 
 namespace pradix {
 
+namespace vec {
+
+// Discrete kernels are costly per point and often evaluated at repeated
+// points: their prepared forms memoise the points of a call.
+template <>
+struct Memoized<&cdf_quantile::qbinom> : std::true_type {};
+template <>
+struct Memoized<&cdf_quantile::qpois> : std::true_type {};
+
+}  // namespace vec
+
 void register_quantiles(py::module_& m) {
     using py::arg;
     def_vectorized<&cdf_quantile::qnorm>(m, "qnorm", arg("p"), arg("mu") = 0, arg("sigma") = 1);
     def_vectorized<&cdf_quantile::qbern>(m, "qbern", arg("p"), arg("prob"));
-    def_vectorized<&cdf_quantile::qbeta>(m, "qbeta", arg("p"), arg("a"), arg("b"));
-    def_vectorized<&cdf_quantile::qbinom>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
+    def_vectorized<&cdf_quantile::qbeta, cdf_quantile::BetaQuantile>(m, "qbeta", arg("p"), arg("a"), arg("b"));
+    def_vectorized<&cdf_quantile::qbinom, cdf_quantile::BinomialQuantile>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
     def_vectorized<&cdf_quantile::qcauchy>(m, "qcauchy", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf_quantile::qchisq>(m, "qchisq", arg("p"), arg("dof"));
+    def_vectorized<&cdf_quantile::qchisq, cdf_quantile::ChisqQuantile>(m, "qchisq", arg("p"), arg("dof"));
     def_vectorized<&cdf_quantile::qexp>(m, "qexp", arg("p"), arg("rate"));
-    def_vectorized<&cdf_quantile::qf>(m, "qf", arg("p"), arg("df1"), arg("df2"));
-    def_vectorized<&cdf_quantile::qgamma>(m, "qgamma", arg("p"), arg("shape"), arg("scale"));
-    def_vectorized<&cdf_quantile::qinvgamma>(m, "qinvgamma", arg("p"), arg("shape"), arg("scale"));
+    def_vectorized<&cdf_quantile::qf, cdf_quantile::FQuantile>(m, "qf", arg("p"), arg("df1"), arg("df2"));
+    def_vectorized<&cdf_quantile::qgamma, cdf_quantile::GammaQuantile>(m, "qgamma", arg("p"), arg("shape"), arg("scale"));
+    def_vectorized<&cdf_quantile::qinvgamma, cdf_quantile::InvGammaQuantile>(m, "qinvgamma", arg("p"), arg("shape"), arg("scale"));
     def_vectorized<&cdf_quantile::qlaplace>(m, "qlaplace", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qlnorm>(m, "qlnorm", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qlogis>(m, "qlogis", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf_quantile::qpois>(m, "qpois", arg("p"), arg("rate"));
-    def_vectorized<&cdf_quantile::qt>(m, "qt", arg("p"), arg("dof"));
+    def_vectorized<&cdf_quantile::qpois, cdf_quantile::PoissonQuantile>(m, "qpois", arg("p"), arg("rate"));
+    def_vectorized<&cdf_quantile::qt, cdf_quantile::TQuantile>(m, "qt", arg("p"), arg("dof"));
     def_vectorized<&cdf_quantile::qunif>(m, "qunif", arg("p"), arg("a"), arg("b"));
     def_vectorized<&cdf_quantile::qweibull>(m, "qweibull", arg("p"), arg("shape"), arg("scale"));
 }

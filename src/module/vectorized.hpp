@@ -10,7 +10,9 @@
 // done once per call, and the work at each point:
 //     static Prep prepare(parameters...);   // every argument but the first
 //     double at(point) const;
-// The kernel itself must be at(prepare(...)) so that both give the same bits.
+//     void at_block(const double* x, double* out, std::size_t n) const;  // optional
+// The kernel itself must be at(prepare(...)) so that both give the same bits,
+// and at_block must give out[i] == at(x[i]) bit for bit (n up to num::BLOCK).
 #pragma once
 
 #include <array>

@@ -1,23 +1,147 @@
-// Block forms of exp and log: out[i] is exp(x[i]) or log(x[i]) bit for bit.
-// Here plain loops over the scalar kernels; callers hand over whole blocks
-// (at most BLOCK elements, stack buffers of a few KiB) so that a form that
-// evaluates the elements side by side can take their place.
+// Block forms of exp, log and erf: out[i] is exp(x[i]), log(x[i]) or
+// erf(x[i]) bit for bit, for whole arrays.
+//
+// Each element's special values and argument reduction run as in the scalar
+// kernel (the *_split and *_join halves); the continued fractions of all the
+// block's remaining elements run together through the active lane table,
+// which evaluates them side by side in vector registers where the processor
+// has them.  Every table gives the scalar fraction's bits, and the scalar
+// fraction's shortcuts (exp's E(0) = 1, log's L at z = 0) are values the full
+// fraction gives as well, so the choice of table never shows in a result.
+//
+// The active table is the scalar one until the module picks the best for
+// the processor, once, at import (src/module/lane_choice.cpp).  Everything
+// runs with the interpreter lock held; the pointer is set before any call.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
+#include "erf.hpp"
 #include "exp_log.hpp"
+#include "lanes/fractions.hpp"
+#include "lanes/table.hpp"
 
 namespace pradix::num {
 
-inline constexpr std::size_t BLOCK = 256;
+namespace lanes {
 
-inline void exp_n(const double* x, double* out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = exp(x[i]);
+inline void scalar_exp(const double* y, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = exp_fraction(y[i]);
+}
+inline void scalar_log(const double* u, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = log_fraction(log_ratio(u[i]));
+}
+inline void scalar_erf_above(const double* x, const double* w, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = erf_above(x[i], w[i]);
+}
+inline void scalar_erf_below(const double* x, const double* w, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = erf_below(x[i], w[i]);
 }
 
-inline void log_n(const double* x, double* out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = log(x[i]);
+inline constexpr Table SCALAR{"scalar", &scalar_exp, &scalar_log, &scalar_erf_above, &scalar_erf_below};
+
+inline const Table* active = &SCALAR;
+
+}  // namespace lanes
+
+// The block functions work in pieces of at most BLOCK elements (stack
+// buffers of a few KiB).
+inline constexpr std::size_t BLOCK = 256;
+
+namespace detail {
+
+// Calls f(offset, count) for consecutive pieces of at most BLOCK elements.
+template <class F>
+void by_pieces(std::size_t n, F&& f) {
+    for (std::size_t at = 0; at < n; at += BLOCK) f(at, n - at < BLOCK ? n - at : BLOCK);
+}
+
+}  // namespace detail
+
+inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    detail::by_pieces(n, [&](std::size_t at, std::size_t count) {
+        detail::ExpSplit split[BLOCK];
+        std::uint16_t index[BLOCK];
+        double y[BLOCK] = {};  // zeroed only for the compiler, which cannot see that m bounds the reads
+        double e[BLOCK];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            split[i] = detail::exp_split(x[at + i]);
+            if (split[i].settled) {
+                out[at + i] = split[i].value;
+            } else {
+                index[m] = static_cast<std::uint16_t>(i);
+                y[m++] = split[i].y;
+            }
+        }
+        t.exp(y, e, m);
+        for (std::size_t j = 0; j < m; ++j) out[at + index[j]] = detail::exp_join(split[index[j]], e[j]);
+    });
+}
+
+inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    detail::by_pieces(n, [&](std::size_t at, std::size_t count) {
+        detail::LogSplit split[BLOCK];
+        std::uint16_t index[BLOCK];
+        double u[BLOCK] = {};  // (as y in exp_n)
+        double l[BLOCK];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            split[i] = detail::log_split(x[at + i]);
+            if (split[i].settled) {
+                out[at + i] = split[i].value;
+            } else {
+                index[m] = static_cast<std::uint16_t>(i);
+                u[m++] = split[i].u;
+            }
+        }
+        t.log(u, l, m);
+        for (std::size_t j = 0; j < m; ++j) out[at + index[j]] = detail::log_join(split[index[j]], l[j]);
+    });
+}
+
+// erf through erf_settled and erf_pos's choice of fraction, as erf does.
+inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    detail::by_pieces(n, [&](std::size_t at, std::size_t count) {
+        std::uint16_t index[BLOCK];  // elements left to the fractions
+        double square[BLOCK];        // -(x x)
+        double w[BLOCK];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double xi = x[at + i];
+            if (!detail::erf_settled(xi, out[at + i])) {
+                index[m] = static_cast<std::uint16_t>(i);
+                square[m++] = -(xi * xi);
+            }
+        }
+        exp_n(square, w, m, t);
+        // Each fraction on its own contiguous list: (|x|, w) pairs.
+        double ax[BLOCK], aw[BLOCK], av[BLOCK], bx[BLOCK], bw[BLOCK], bv[BLOCK];
+        std::size_t na = 0;
+        std::size_t nb = 0;
+        for (std::size_t j = 0; j < m; ++j) {
+            const double xi = x[at + index[j]];
+            const double pos = xi < 0.0 ? -xi : xi;
+            if (pos > detail::ERF_SWITCH) {
+                ax[na] = pos;
+                aw[na++] = w[j];
+            } else {
+                bx[nb] = pos;
+                bw[nb++] = w[j];
+            }
+        }
+        t.erf_above(ax, aw, av, na);
+        t.erf_below(bx, bw, bv, nb);
+        na = 0;
+        nb = 0;
+        for (std::size_t j = 0; j < m; ++j) {
+            const double xi = x[at + index[j]];
+            const double pos = xi < 0.0 ? -xi : xi;
+            const double v = pos > detail::ERF_SWITCH ? av[na++] : bv[nb++];
+            out[at + index[j]] = xi < 0.0 ? -v : v;
+        }
+    });
 }
 
 }  // namespace pradix::num

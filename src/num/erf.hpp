@@ -31,15 +31,14 @@
 #include "common.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
+#include "lanes/fractions.hpp"
 #include "sqrt.hpp"
 
 namespace pradix::num {
 
 namespace detail {
 
-inline constexpr double SQRT_PI = 1.772453850905516;
 inline constexpr double ERF_SWITCH = 2.1;  // above it: complementary fraction
-inline constexpr int ERF_CF_END = 60;
 inline constexpr double ERFINV_SPLIT = 5.0;
 inline constexpr int ERFINV_STEPS = 55;
 
@@ -57,34 +56,42 @@ inline double horner9(const double (&c)[9], double t) {
     return p;
 }
 
-// erf(x) for x > 0.
-inline double erf_pos(double x) {
-    const double w = exp(-(x * x));
-    const double b = w / SQRT_PI;
-    if (x > ERF_SWITCH) {
-        const double y = x + x;
-        double f = y;  // F_60
-        for (int k = ERF_CF_END - 1; k >= 2; --k) f = y + static_cast<double>(2 * k) / f;
-        return 1.0 - (b + b) / (y + 2.0 / f);
+// erf(x) for x > 0, given w = exp(-(x * x)).
+inline double erf_pos(double x, double w) {
+    return x > ERF_SWITCH ? lanes::erf_above(x, w) : lanes::erf_below(x, w);
+}
+
+// The rows of erf settled before any fraction: true, with the value in v.
+inline bool erf_settled(double x, double& v) {
+    if (is_nan(x)) {
+        v = x;
+    } else if (x == INF) {
+        v = 1.0;
+    } else if (x == -INF) {
+        v = -1.0;
+    } else if (near_zero(x)) {
+        v = 0.0;
+    } else {
+        return false;
     }
-    const double z = x * x;
-    const double z2 = z + z;
-    double g = static_cast<double>(2 * ERF_CF_END - 1) - z2;  // G_60
-    for (int k = ERF_CF_END - 1; k >= 2; --k) {
-        g = (static_cast<double>(2 * k - 1) - z2) + (static_cast<double>(4 * k) * z) / g;
-    }
-    return (b * (x + x)) / ((z * 4.0) / g + (1.0 - z2));
+    return true;
+}
+
+// erf(x) with weight() = exp(-(x * x)), asked for only where the value needs
+// it.  erf is odd: for x < 0 it is -erf(-x), and (-x)(-x) is the same
+// product x x, so the weight serves -x too.
+template <typename Weight>
+double erf_weighted(double x, Weight weight) {
+    double v;
+    if (erf_settled(x, v)) return v;
+    if (x < 0.0) return -erf_pos(-x, weight());
+    return erf_pos(x, weight());
 }
 
 }  // namespace detail
 
 inline double erf(double x) {
-    if (is_nan(x)) return x;
-    if (x == INF) return 1.0;
-    if (x == -INF) return -1.0;
-    if (near_zero(x)) return 0.0;
-    if (x < 0.0) return -detail::erf_pos(-x);
-    return detail::erf_pos(x);
+    return detail::erf_weighted(x, [x] { return exp(-(x * x)); });
 }
 
 namespace detail {
@@ -103,14 +110,19 @@ inline double erfinv_steps(double y, bool all_steps) {
                                       : horner9(ERFINV_TAIL, sqrt(w) - 3.0);
     double h = p * y;
     double c = exp(-(h * h));
+    // g = exp(-h^2) of the current estimate, taken once: erf's own factor
+    // in this step, the weight c of the next.
+    double g = c;
     CycleFinder cycle(h, c);
     for (int step = 1; step <= ERFINV_STEPS; ++step) {
-        const double s = (erf(h) - y) / c;
+        const double s = (erf_weighted(h, [g] { return g; }) - y) / c;
         const double q = clamp_curvature(1.0 - s * 0.5 * ((h * -2.0 * c) / c), CURVATURE_MAX);
         const double next = h - s / q;
-        c = exp(-(h * h));  // weight of this step's input, used by the next step
+        c = g;  // weight of this step's input, used by the next step
         h = next;
+        if (step == ERFINV_STEPS) break;
         if (!all_steps && cycle.settle(step, ERFINV_STEPS, h, c)) break;
+        g = exp(-(h * h));
     }
     return h;
 }

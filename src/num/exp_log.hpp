@@ -13,6 +13,9 @@
 // scaled by powers of ten into a mantissa m in [1, 10]; with j = trunc(m),
 // ln x = k ln 10 + (L(m/j) + ln j).  Values below 2^-52 are treated as 0
 // (-inf), values within 2^-52 of 1 give exactly 0.
+//
+// Both fractions are written once, for scalars and vector lanes alike, in
+// lanes/fractions.hpp; the kernels here are their one-lane case.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +23,7 @@
 
 #include "common.hpp"
 #include "integer.hpp"
+#include "lanes/fractions.hpp"
 
 namespace pradix::num {
 
@@ -27,26 +31,13 @@ namespace detail {
 
 inline double exp_cf(double y) {
     if (y == 0.0) return 1.0;  // every level is exactly 1 (integer arguments)
-    double t = 1.0;  // T_25
-    // y/d is shared by levels d and d + 1: computed once, as the same division.
-    double y_over_d = y / 24.0;
-    for (int d = 24; d >= 2; --d) {
-        const double y_over_d_minus_1 = y / static_cast<double>(d - 1);
-        t = (y_over_d_minus_1 + 1.0) - y_over_d / t;
-        y_over_d = y_over_d_minus_1;
-    }
-    return 1.0 / (1.0 - y / t);
+    return lanes::exp_fraction(y);
 }
 
 inline double log_cf(double u) {
-    const double z = (u - 1.0) / (u + 1.0);
+    const double z = lanes::log_ratio(u);
     if (z == 0.0) return 0.0;  // (z + z) / (1 - 0 / C_2) is +0 (mantissas 1 to 10)
-    const double w = z * z;
-    double c = 49.0;  // C_25
-    for (int d = 24; d >= 2; --d) {
-        c = static_cast<double>(2 * d - 1) - (static_cast<double>(d * d) * w) / c;
-    }
-    return (z + z) / (1.0 - w / c);
+    return lanes::log_fraction(z);
 }
 
 // ln j for j = 1 .. 10.
@@ -61,14 +52,27 @@ inline std::int64_t clamp_to_int64(double n) {
     return static_cast<std::int64_t>(n);
 }
 
-}  // namespace detail
 
-inline double exp(double x) {
-    if (is_nan(x)) return x;
-    if (x == -INF) return 0.0;
-    if (x == 0.0 || abs(x) < EPS) return 1.0;
-    if (x == INF) return INF;
-    if (abs(x) < 2.0) return detail::exp_cf(x);
+// exp and log in two halves around their continued fraction, so that the
+// block forms (blocks.hpp) can run the fractions of many arguments at once:
+// *_split settles the special values or reduces x to the fraction's
+// argument, *_join turns the fraction's value into the result.
+
+// e^x = E(y) * e^n (scaled) or E(y).
+struct ExpSplit {
+    bool settled;  // value is the result
+    double value;
+    double y;
+    bool scaled;
+    std::int64_t n;
+};
+
+inline ExpSplit exp_split(double x) {
+    if (is_nan(x)) return {true, x, 0.0, false, 0};
+    if (x == -INF) return {true, 0.0, 0.0, false, 0};
+    if (x == 0.0 || abs(x) < EPS) return {true, 1.0, 0.0, false, 0};
+    if (x == INF) return {true, INF, 0.0, false, 0};
+    if (abs(x) < 2.0) return {false, 0.0, x, false, 0};
     const double f = floor(x);
     const double r = x - f;
     double n = f;
@@ -77,16 +81,30 @@ inline double exp(double x) {
         n = f + sgn(x);
         y = r - sgn(x);
     }
-    return detail::exp_cf(y) * ipow(E, detail::clamp_to_int64(n));
+    return {false, 0.0, y, true, clamp_to_int64(n)};
 }
 
-inline double log(double x) {
-    if (is_nan(x)) return x;
-    if (x < 0.0) return NaN;
-    if (x < EPS) return -INF;
-    if (near_one(x)) return 0.0;
-    if (x == INF) return INF;
-    if (x >= 0.5 && x <= 1.5) return detail::log_cf(x);
+inline double exp_join(const ExpSplit& s, double fraction) {
+    return s.scaled ? fraction * ipow(E, s.n) : fraction;
+}
+
+// ln x = k ln 10 + (L(u) + ln j) (scaled) or L(u).
+struct LogSplit {
+    bool settled;  // value is the result
+    double value;
+    double u;
+    bool scaled;
+    int k;
+    int j;
+};
+
+inline LogSplit log_split(double x) {
+    if (is_nan(x)) return {true, x, 0.0, false, 0, 0};
+    if (x < 0.0) return {true, NaN, 0.0, false, 0, 0};
+    if (x < EPS) return {true, -INF, 0.0, false, 0, 0};
+    if (near_one(x)) return {true, 0.0, 0.0, false, 0, 0};
+    if (x == INF) return {true, INF, 0.0, false, 0, 0};
+    if (x >= 0.5 && x <= 1.5) return {false, 0.0, x, false, 0, 0};
     double m = x;
     int k = 0;
     if (x < 1.0) {
@@ -108,8 +126,23 @@ inline double log(double x) {
         }
     }
     const int j = static_cast<int>(m);
-    return static_cast<double>(k) * LN10 +
-           (detail::log_cf(m / static_cast<double>(j)) + detail::LN_DIGIT[j]);
+    return {false, 0.0, m / static_cast<double>(j), true, k, j};
+}
+
+inline double log_join(const LogSplit& s, double fraction) {
+    return s.scaled ? static_cast<double>(s.k) * LN10 + (fraction + LN_DIGIT[s.j]) : fraction;
+}
+
+}  // namespace detail
+
+inline double exp(double x) {
+    const detail::ExpSplit s = detail::exp_split(x);
+    return s.settled ? s.value : detail::exp_join(s, detail::exp_cf(s.y));
+}
+
+inline double log(double x) {
+    const detail::LogSplit s = detail::log_split(x);
+    return s.settled ? s.value : detail::log_join(s, detail::log_cf(s.u));
 }
 
 inline double expm1(double x) {

@@ -92,10 +92,10 @@ inline double beta_cf(double a, double b, double x) {
     return f;
 }
 
-// One side of the function: x^a (1 - x)^b / (a B(a, b)) times the fraction.
-inline double beta_side(double a, double b, double x) {
-    const double lb = lbeta(a, b);
-    const double r = exp(((log(1.0 - x) * b) + (log(x) * a)) - lb);
+// One side of the function: x^a (1 - x)^b / (a B(a, b)) times the fraction,
+// from lx = log(x), l1x = log(1 - x) and lb = lbeta(a, b).
+inline double beta_side(double a, double b, double x, double lx, double l1x, double lb) {
+    const double r = exp(((l1x * b) + (lx * a)) - lb);
     return (r / a) * beta_cf(a, b, x);
 }
 
@@ -109,78 +109,193 @@ inline double beta_inv_small_guess(double alpha, double beta, double pi, double 
     return 1.0 - beta_pow((v * pi) * beta, 1.0 / beta);
 }
 
-inline double beta_inv_start(double a, double b, double p) {
-    if (a > 1.0 && b > 1.0) {
-        const double g = p < 0.5 ? 1.0 : -1.0;
-        const double q = p > 0.5 ? 1.0 - p : p;
-        const double z = tail_deviate(sqrt(log(q) * -2.0)) * g;
-        const double ub = 1.0 / ((b + b) - 1.0);
-        const double ua = 1.0 / ((a + a) - 1.0);
-        const double h = 2.0 / (ub + ua);
-        const double l = (z * z - 3.0) / 6.0;
-        const double w = ((sqrt(l + h) * z) / h) - (((l + FIVE_SIXTHS) - 2.0 / (h * 3.0)) * (ub - ua));
-        return a / ((exp(w + w) * b) + a);
+// The terms of the starting value on the parameters alone.
+struct BetaStart {
+    bool normal;  // a > 1 and b > 1: the normal-deviate start
+    double a;
+    double b;
+    double h;       // harmonic-mean term 2 / (ub + ua)
+    double h_term;  // 2 / (3h)
+    double spread;  // ub - ua
+    double ta;      // small-parameter end terms
+    double tb;
+
+    static BetaStart prepare(double a, double b) {
+        BetaStart s{};
+        s.a = a;
+        s.b = b;
+        s.normal = a > 1.0 && b > 1.0;
+        if (s.normal) {
+            const double ub = 1.0 / ((b + b) - 1.0);
+            const double ua = 1.0 / ((a + a) - 1.0);
+            s.h = 2.0 / (ub + ua);
+            s.h_term = 2.0 / (s.h * 3.0);
+            s.spread = ub - ua;
+        } else {
+            s.ta = beta_pow(a / (a + b), a) / a;
+            s.tb = beta_pow(b / (a + b), b) / b;
+        }
+        return s;
     }
-    const double ta = beta_pow(a / (a + b), a) / a;
-    const double tb = beta_pow(b / (a + b), b) / b;
-    if (p > 0.5) return 1.0 - beta_inv_small_guess(b, a, 1.0 - p, tb, ta);
-    return beta_inv_small_guess(a, b, p, ta, tb);
-}
+
+    double at(double p) const {
+        if (normal) {
+            const double g = p < 0.5 ? 1.0 : -1.0;
+            const double q = p > 0.5 ? 1.0 - p : p;
+            const double z = tail_deviate(sqrt(log(q) * -2.0)) * g;
+            const double l = (z * z - 3.0) / 6.0;
+            const double w = ((sqrt(l + h) * z) / h) - (((l + FIVE_SIXTHS) - h_term) * spread);
+            return a / ((exp(w + w) * b) + a);
+        }
+        if (p > 0.5) return 1.0 - beta_inv_small_guess(b, a, 1.0 - p, tb, ta);
+        return beta_inv_small_guess(a, b, p, ta, tb);
+    }
+};
 
 }  // namespace detail
 
 namespace detail {
 
-// True where beta_inc evaluates its own side, false where it takes 1 - I_(1-x)(b, a).
-inline bool beta_inc_direct(double a, double b, double x) { return (a + 1.0) / ((a + b) + 2.0) > x; }
+// The switch of beta_inc: its own side for x below (a + 1) / ((a + b) + 2),
+// otherwise 1 - I_(1-x)(b, a).
+inline double beta_inc_split(double a, double b) { return (a + 1.0) / ((a + b) + 2.0); }
+
+// True where beta_inc evaluates its own side.
+inline bool beta_inc_direct(double a, double b, double x) { return beta_inc_split(a, b) > x; }
 
 }  // namespace detail
 
-inline double beta_inc(double a, double b, double x) {
-    if (is_nan(a) || is_nan(b) || is_nan(x)) return NaN;
-    if (x < EPS) return 0.0;
-    const double r = detail::beta_inc_direct(a, b, x) ? detail::beta_side(a, b, x)
-                                                      : 1.0 - detail::beta_side(b, a, 1.0 - x);
-    return clamp_unit(r);
-}
+// I_x(a, b) split into the work on the parameters alone (the side switch
+// (a + 1) / (a + b + 2) and lbeta(a, b)) and the work at each x; beta_inc is
+// the one evaluated at its own preparation.  The mirrored side needs
+// lbeta(b, a), which is the same sums in the other order: IEEE addition is
+// commutative, so the one value serves both sides (and `swapped`).
+// `at(x, lx, l1x)` takes log(x) and log(1 - x) from a caller that has them
+// (the inverse), for the same bits.
+class BetaInc {
+public:
+    static BetaInc prepare(double a, double b) {
+        BetaInc g{};
+        g.a_ = a;
+        g.b_ = b;
+        g.nan_ = is_nan(a) || is_nan(b);
+        if (g.nan_) return g;
+        g.split_ = detail::beta_inc_split(a, b);
+        g.lb_ = lbeta(a, b);
+        return g;
+    }
+
+    // The preparation for (b, a).
+    BetaInc swapped() const {
+        BetaInc g = *this;
+        g.a_ = b_;
+        g.b_ = a_;
+        if (!nan_) g.split_ = detail::beta_inc_split(b_, a_);
+        return g;
+    }
+
+    double at(double x) const {
+        return eval(x, [x] { return log(x); }, [x] { return log(1.0 - x); });
+    }
+    double at(double x, double lx, double l1x) const {
+        return eval(x, [lx] { return lx; }, [l1x] { return l1x; });
+    }
+
+    double lbeta_ab() const { return lb_; }
+
+private:
+    template <typename LogX, typename Log1X>
+    double eval(double x, LogX log_x, Log1X log_1x) const {
+        if (nan_ || is_nan(x)) return NaN;
+        if (x < EPS) return 0.0;
+        if (split_ > x) return clamp_unit(detail::beta_side(a_, b_, x, log_x(), log_1x(), lb_));
+        const double y = 1.0 - x;
+        return clamp_unit(1.0 - detail::beta_side(b_, a_, y, log_1x(), log(1.0 - y), lb_));
+    }
+
+    double a_;
+    double b_;
+    bool nan_;
+    double split_;  // (a + 1) / ((a + b) + 2): direct side below it
+    double lb_;     // lbeta(a, b)
+};
+
+inline double beta_inc(double a, double b, double x) { return BetaInc::prepare(a, b).at(x); }
+
+// The inverse of I_.(a, b) split the same way: lbeta(a, b) (shared with I)
+// and the starting value's terms once per preparation.
+class BetaIncInv {
+public:
+    static BetaIncInv prepare(double a, double b) {
+        BetaIncInv g{};
+        g.nan_ = is_nan(a) || is_nan(b);
+        if (g.nan_) return g;
+        g.inc_ = BetaInc::prepare(a, b);
+        g.lb_ = g.inc_.lbeta_ab();
+        g.start_ = detail::BetaStart::prepare(a, b);
+        g.am1_ = a - 1.0;
+        g.bm1_ = b - 1.0;
+        return g;
+    }
+
+    double at(double p) const { return steps(p, false); }
+
+    // With every one of the 36 corrections run (all_steps) or ended early
+    // once the state repeats, which gives the same result.
+    double steps(double p, bool all_steps) const {
+        if (nan_ || is_nan(p)) return NaN;
+        if (p < EPS) return 0.0;
+        if (near_zero(1.0 - p)) return 1.0;
+        // Beta density at x from its logarithms, taken as 0 within EPS of
+        // either end.
+        auto density = [this](double x, double lx, double l1x) {
+            if (near_zero(x) || near_zero(1.0 - x)) return 0.0;
+            return exp(((l1x * bm1_) + (lx * am1_)) - lb_);
+        };
+
+        // log(x) and log(1 - x) of each estimate are taken once, for I and
+        // for the density (the starting value's also serve the first
+        // correction).
+        double x = start_.at(p);
+        double lx = log(x);
+        double l1x = log(1.0 - x);
+        double w = density(x, lx, l1x);
+        detail::CycleFinder cycle(x, w);
+        for (int step = 1; step <= detail::BETA_INV_STEPS; ++step) {
+            if (near_zero(w)) return x;
+            const double s = (inc_.at(x, lx, l1x) - p) / w;
+            const double q =
+                clamp_curvature(1.0 - ((((am1_ / x) - (bm1_ / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
+            const double next = x - s / q;
+            if (step == detail::BETA_INV_STEPS) return next;
+            w = density(x, lx, l1x);  // this correction's input, weighs the next correction
+            x = next;
+            // In a cycle every state has passed the test on w, so the
+            // correction that would return is the last one.
+            if (!all_steps && cycle.settle(step, detail::BETA_INV_STEPS, x, w)) return x;
+            lx = log(x);
+            l1x = log(1.0 - x);
+        }
+        return x;  // not reached: the last correction returns
+    }
+
+private:
+    bool nan_;
+    BetaInc inc_;
+    double lb_;
+    detail::BetaStart start_;
+    double am1_;  // a - 1
+    double bm1_;  // b - 1
+};
 
 namespace detail {
 
-// beta_inc_inv with every one of the 36 corrections run (all_steps) or ended
-// early once the state repeats, which gives the same result.
 inline double beta_inc_inv_steps(double a, double b, double p, bool all_steps) {
-    if (is_nan(a) || is_nan(b) || is_nan(p)) return NaN;
-    if (p < EPS) return 0.0;
-    if (near_zero(1.0 - p)) return 1.0;
-    const double lb = lbeta(a, b);
-    // Beta density at x, taken as 0 within EPS of either end.
-    auto density = [a, b, lb](double x) {
-        if (near_zero(x) || near_zero(1.0 - x)) return 0.0;
-        return exp(((log(1.0 - x) * (b - 1.0)) + (log(x) * (a - 1.0))) - lb);
-    };
-
-    double x = beta_inv_start(a, b, p);
-    double w = density(x);
-    CycleFinder cycle(x, w);
-    for (int step = 1; step <= BETA_INV_STEPS; ++step) {
-        if (near_zero(w)) return x;
-        const double s = (beta_inc(a, b, x) - p) / w;
-        const double q =
-            clamp_curvature(1.0 - (((((a - 1.0) / x) - ((b - 1.0) / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
-        const double next = x - s / q;
-        if (step == BETA_INV_STEPS) return next;
-        w = density(x);  // this correction's input, weighs the next correction
-        x = next;
-        // In a cycle every state has passed the test on w, so the
-        // correction that would return is the last one.
-        if (!all_steps && cycle.settle(step, BETA_INV_STEPS, x, w)) return x;
-    }
-    return x;  // not reached: the last correction returns
+    return BetaIncInv::prepare(a, b).steps(p, all_steps);
 }
 
 }  // namespace detail
 
-inline double beta_inc_inv(double a, double b, double p) { return detail::beta_inc_inv_steps(a, b, p, false); }
-
+inline double beta_inc_inv(double a, double b, double p) { return BetaIncInv::prepare(a, b).at(p); }
 
 }  // namespace pradix::num

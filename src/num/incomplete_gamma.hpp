@@ -85,48 +85,33 @@ inline QuadratureSpan quadrature_span(double a) {
     return {11.0, 10.0};
 }
 
-inline double gamma_prefactor(double a, double x) {
-    return exp(((log(x) * a) - x) - lgamma(a));
-}
+// x^a e^-x / Gamma(a) from lx = log(x) and lg = lgamma(a).
+inline double gamma_prefactor(double a, double x, double lx, double lg) { return exp(((lx * a) - x) - lg); }
 
-inline double gamma_p_lower_cf(double a, double x) {
+inline double gamma_p_lower_cf(double a, double x, double lx, double lg) {
     double l = (static_cast<double>(GAMMA_LOWER_CF_END) + a) - 1.0;  // L(55)
     for (int k = GAMMA_LOWER_CF_END - 1; k >= 2; --k) {
         const double c = (k % 2 == 1) ? -((static_cast<double>(k + 1) * 0.5) + (a - 1.0))
                                       : static_cast<double>(k) * 0.5;
         l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
     }
-    const double d = gamma_prefactor(a, x);
+    const double d = gamma_prefactor(a, x, lx, lg);
     return d / ((-((a - 1.0) + 1.0) * x) / l + ((a + 1.0) - 1.0));
 }
 
-inline double gamma_p_upper_cf(double a, double x) {
+inline double gamma_p_upper_cf(double a, double x, double lx, double lg) {
     auto t = [a, x](int k) { return (static_cast<double>(2 * k - 1) - a) + x; };
     double u = t(GAMMA_UPPER_CF_END);  // U(100)
     for (int k = GAMMA_UPPER_CF_END - 1; k >= 2; --k) {
         u = ((a - static_cast<double>(k)) * static_cast<double>(k)) / u + t(k);
     }
-    const double d = gamma_prefactor(a, x);
+    const double d = gamma_prefactor(a, x, lx, lg);
     return 1.0 - d / ((a - 1.0) / u + ((1.0 - a) + x));
-}
-
-inline double gamma_p_quadrature(double a, double x) {
-    const double lg = lgamma(a);
-    const double s = sqrt(a);
-    const QuadratureSpan span = quadrature_span(a);
-    const double ub = std::min(x, a + span.above * s);
-    const double lb = std::max(0.0, std::min(x, a) - span.below * s);
-    auto term = [&](int j) {
-        const double t = ((ub - lb) * GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
-        return (((ub - lb) * GL50_WEIGHT[j]) * 0.5) * exp(((log(t) * (a - 1.0)) - t) - lg);
-    };
-    double sum = term(GL50_POINTS - 1);
-    for (int j = GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
-    return sum;
 }
 
 enum class GammaRegion { lower_fraction, upper_fraction, quadrature };
 
+// The method gamma_p uses at (a, x).
 inline GammaRegion gamma_p_region(double a, double x) {
     if (a < GAMMA_SMALL_SHAPE) {
         return (x - a < GAMMA_DISTANCE_LIMIT) ? GammaRegion::lower_fraction : GammaRegion::upper_fraction;
@@ -134,70 +119,177 @@ inline GammaRegion gamma_p_region(double a, double x) {
     return (x / a > GAMMA_RATIO_LIMIT) ? GammaRegion::upper_fraction : GammaRegion::quadrature;
 }
 
-inline double gamma_p_unclamped(double a, double x) {
-    switch (gamma_p_region(a, x)) {
-        case GammaRegion::lower_fraction:
-            return gamma_p_lower_cf(a, x);
-        case GammaRegion::upper_fraction:
-            return gamma_p_upper_cf(a, x);
-        case GammaRegion::quadrature:
-            break;
-    }
-    return gamma_p_quadrature(a, x);
-}
-
 }  // namespace detail
 
-inline double gamma_p(double a, double x) {
-    if (is_nan(a) || is_nan(x) || a < 0.0) return NaN;
-    if (x < EPS) return 0.0;
-    if (a < EPS) return 1.0;
-    return clamp_unit(detail::gamma_p_unclamped(a, x));
-}
+// P(a, x) split into the work on a alone (validity, lgamma(a), the quadrature
+// window's offsets) and the work at each x; gamma_p is the one evaluated at
+// its own preparation.  `at(x, lx)` takes log(x) from a caller that has it
+// (the inverse), for the same bits.
+class GammaP {
+public:
+    static GammaP prepare(double a) {
+        GammaP g{};
+        g.a_ = a;
+        g.invalid_ = is_nan(a) || a < 0.0;
+        g.tiny_ = a < EPS;
+        if (g.invalid_ || g.tiny_) return g;
+        g.lg_ = lgamma(a);
+        if (a >= detail::GAMMA_SMALL_SHAPE) {
+            const double s = sqrt(a);
+            const detail::QuadratureSpan span = detail::quadrature_span(a);
+            g.top_ = a + span.above * s;
+            g.drop_ = span.below * s;
+            g.am1_ = a - 1.0;
+        }
+        return g;
+    }
+
+    double at(double x) const {
+        return eval(x, [x] { return log(x); });
+    }
+    double at(double x, double lx) const {
+        return eval(x, [lx] { return lx; });
+    }
+
+    // lgamma(a), for callers that need it too.
+    double lgamma_a() const { return lg_; }
+
+private:
+    template <typename LogX>
+    double eval(double x, LogX log_x) const {
+        if (invalid_ || is_nan(x)) return NaN;
+        if (x < EPS) return 0.0;
+        if (tiny_) return 1.0;
+        return clamp_unit(unclamped(x, log_x));
+    }
+
+    template <typename LogX>
+    double unclamped(double x, LogX log_x) const {
+        switch (detail::gamma_p_region(a_, x)) {
+            case detail::GammaRegion::lower_fraction:
+                return detail::gamma_p_lower_cf(a_, x, log_x(), lg_);
+            case detail::GammaRegion::upper_fraction:
+                return detail::gamma_p_upper_cf(a_, x, log_x(), lg_);
+            case detail::GammaRegion::quadrature:
+                break;
+        }
+        return quadrature(x);
+    }
+
+    // 50-point Gauss-Legendre quadrature of the gamma density over
+    // [max(0, min(x, a) - below sqrt(a)), min(x, a + above sqrt(a))].
+    double quadrature(double x) const {
+        const double ub = std::min(x, top_);
+        const double lb = std::max(0.0, std::min(x, a_) - drop_);
+        auto term = [&](int j) {
+            const double t = ((ub - lb) * detail::GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
+            return (((ub - lb) * detail::GL50_WEIGHT[j]) * 0.5) * exp(((log(t) * am1_) - t) - lg_);
+        };
+        double sum = term(detail::GL50_POINTS - 1);
+        for (int j = detail::GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
+        return sum;
+    }
+
+    double a_;
+    bool invalid_;  // NaN or negative a
+    bool tiny_;     // a below EPS: P = 1 for every x >= EPS
+    double lg_;     // lgamma(a)
+    double top_;    // a + above sqrt(a)
+    double drop_;   // below sqrt(a)
+    double am1_;    // a - 1
+};
+
+inline double gamma_p(double a, double x) { return GammaP::prepare(a).at(x); }
+
+// The inverse of P(a, .) split the same way: the rows and the starting
+// value's terms on a alone, lgamma(a) (shared with P) once per preparation.
+class GammaPInv {
+public:
+    static GammaPInv prepare(double a) {
+        GammaPInv g{};
+        g.a_ = a;
+        g.nan_ = is_nan(a);
+        g.tiny_ = a < EPS;
+        if (g.nan_ || g.tiny_) return g;
+        g.p_ = GammaP::prepare(a);
+        g.lg_ = g.p_.lgamma_a();
+        g.am1_ = a - 1.0;
+        if (a > 1.0) {
+            g.wh_bias_ = 1.0 - 1.0 / (a * 9.0);
+            g.wh_spread_ = sqrt(a) * 3.0;
+        } else {
+            g.r_ = (1.0 - a * 0.253) - (a * 0.12) * a;
+            g.inv_a_ = 1.0 / a;
+            g.one_minus_r_ = 1.0 - g.r_;
+        }
+        return g;
+    }
+
+    double at(double p) const { return steps(p, false); }
+
+    // With every one of the 36 corrections run (all_steps) or ended early
+    // once the state repeats, which gives the same result.
+    double steps(double p, bool all_steps) const {
+        if (nan_ || is_nan(p)) return NaN;
+        if (p < EPS) return 0.0;
+        if (p > 1.0) return NaN;
+        if (near_zero(1.0 - p)) return INF;
+        if (tiny_) return 0.0;
+        const double a = a_;
+
+        double x;
+        if (a > 1.0) {
+            const double g = p > 0.5 ? -1.0 : 1.0;
+            const double q = p > 0.5 ? 1.0 - p : p;
+            const double z = detail::tail_deviate(sqrt(log(q) * -2.0));
+            const double u = wh_bias_ - (z * g) / wh_spread_;
+            x = std::max(detail::GAMMA_INV_FLOOR, u * u * u * a);
+        } else {
+            x = p < r_ ? exp(log(p / r_) * inv_a_) : 1.0 - log(1.0 - (p - r_) / one_minus_r_);
+        }
+
+        // log(x) of each estimate is taken once, for P and for the density
+        // (the starting value's also serves the first correction).
+        auto density = [this](double at, double log_at) { return exp(((log_at * am1_) - at) - lg_); };
+        double lx = log(x);
+        double d = density(x, lx);
+        detail::CycleFinder cycle(x, d);
+        for (int step = 1; step <= detail::GAMMA_INV_STEPS; ++step) {
+            const double s = (p_.at(x, lx) - p) / d;
+            const double q = clamp_curvature(1.0 - (((am1_ / x - 1.0) * d) / d) * (s * 0.5), CURVATURE_MAX);
+            const double next = x - s / q;
+            d = density(x, lx);  // this correction's input, weighs the next correction
+            x = next;
+            if (step == detail::GAMMA_INV_STEPS) break;
+            if (!all_steps && cycle.settle(step, detail::GAMMA_INV_STEPS, x, d)) break;
+            lx = log(x);
+        }
+        return x;
+    }
+
+private:
+    double a_;
+    bool nan_;
+    bool tiny_;  // a below EPS: the root is 0
+    GammaP p_;
+    double lg_;
+    double am1_;        // a - 1
+    double wh_bias_;    // 1 - 1 / (9a)
+    double wh_spread_;  // 3 sqrt(a)
+    double r_;          // (1 - 0.253 a) - 0.12 a^2
+    double inv_a_;      // 1 / a
+    double one_minus_r_;
+};
 
 namespace detail {
 
-// gamma_p_inv with every one of the 36 corrections run (all_steps) or ended
-// early once the state repeats, which gives the same result.
 inline double gamma_p_inv_steps(double a, double p, bool all_steps) {
-    if (is_nan(a) || is_nan(p)) return NaN;
-    if (p < EPS) return 0.0;
-    if (p > 1.0) return NaN;
-    if (near_zero(1.0 - p)) return INF;
-    if (a < EPS) return 0.0;
-    const double lg = lgamma(a);
-
-    double x;
-    if (a > 1.0) {
-        const double g = p > 0.5 ? -1.0 : 1.0;
-        const double q = p > 0.5 ? 1.0 - p : p;
-        const double z = tail_deviate(sqrt(log(q) * -2.0));
-        const double u = (1.0 - 1.0 / (a * 9.0)) - (z * g) / (sqrt(a) * 3.0);
-        x = std::max(GAMMA_INV_FLOOR, u * u * u * a);
-    } else {
-        const double r = (1.0 - a * 0.253) - (a * 0.12) * a;
-        x = p < r ? exp(log(p / r) * (1.0 / a)) : 1.0 - log(1.0 - (p - r) / (1.0 - r));
-    }
-
-    auto density = [a, lg](double at) { return exp(((log(at) * (a - 1.0)) - at) - lg); };
-    double d = density(x);
-    CycleFinder cycle(x, d);
-    for (int step = 1; step <= GAMMA_INV_STEPS; ++step) {
-        const double s = (gamma_p(a, x) - p) / d;
-        const double q =
-            clamp_curvature(1.0 - ((((a - 1.0) / x - 1.0) * d) / d) * (s * 0.5), CURVATURE_MAX);
-        const double next = x - s / q;
-        d = density(x);  // this correction's input, weighs the next correction
-        x = next;
-        if (!all_steps && cycle.settle(step, GAMMA_INV_STEPS, x, d)) break;
-    }
-    return x;
+    return GammaPInv::prepare(a).steps(p, all_steps);
 }
 
 }  // namespace detail
 
-inline double gamma_p_inv(double a, double p) { return detail::gamma_p_inv_steps(a, p, false); }
-
+inline double gamma_p_inv(double a, double p) { return GammaPInv::prepare(a).at(p); }
 
 inline double poisson_partial_sum(std::int64_t k, double x) {
     if (k < 0 || k > detail::POISSON_SUM_MAX_K) return NaN;

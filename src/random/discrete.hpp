@@ -49,14 +49,12 @@ inline double rbinom(std::int64_t n_trials, double prob, Engine& engine) {
     return successes;
 }
 
-// The Poisson quantile at p.
-struct PoissonAt {
-    double rate;
-    double at(double p) const { return cdf_quantile::qpois(p, rate); }
-};
-
-struct PoissonDraws : Inversion<PoissonAt> {
-    static PoissonDraws prepare(double rate) { return {{num::is_nan(rate) || rate < 0.0, {rate}}}; }
+// The prepared quantile keeps the distribution function values its searches
+// evaluate, for the whole call.
+struct PoissonDraws : Inversion<cdf_quantile::PoissonQuantile> {
+    static PoissonDraws prepare(double rate) {
+        return {{num::is_nan(rate) || rate < 0.0, cdf_quantile::PoissonQuantile::prepare(rate)}};
+    }
 };
 
 inline double rpois(double rate, Engine& engine) { return PoissonDraws::prepare(rate).draw(engine); }

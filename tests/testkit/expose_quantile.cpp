@@ -8,7 +8,7 @@ void expose_quantile(pybind11::module_& m) {
     // question whether to stop after each), so that the chunked loop is
     // crossed even for small numbers of trials.
     def_kernel(m, "qbinom_chunk16", [](double p, std::int64_t n, double prob) {
-        return pradix::cdf_quantile::detail::binomial_quantile<16>(p, n, prob);
+        return pradix::cdf_quantile::detail::BinomialQuantile<16>::prepare(n, prob).at(p);
     });
 }
 

@@ -7,4 +7,5 @@ PYBIND11_MODULE(_testkit, m) {
     testkit::expose_random(m);
     testkit::expose_incomplete(m);
     testkit::expose_quantile(m);
+    testkit::expose_lanes(m);
 }

@@ -1,0 +1,26 @@
+// Choice of the lane target (num/lanes/table.hpp) for this processor.
+//
+// The environment variable PRADIX_ISA, read once at import, can force one:
+// "scalar", "sse2", "avx2" or "avx512".  A target the processor cannot run
+// is never used: asking for one gives the best target below it that the
+// processor runs; an unknown value is ignored.  Every target gives the same
+// bits, so the choice changes only the speed.  No pybind11 here: the test
+// kit builds this file too.
+#pragma once
+
+#include <cstddef>
+
+#include "../num/lanes/table.hpp"
+
+namespace pradix::lanes_choice {
+
+// The targets of this build, from scalar up.
+std::size_t count();
+const num::lanes::Table& target(std::size_t i);
+// Whether this processor runs target(i).
+bool runs(std::size_t i);
+
+// The target for a PRADIX_ISA value (nullptr: not set).
+const num::lanes::Table& choose(const char* request);
+
+}  // namespace pradix::lanes_choice

@@ -1,0 +1,80 @@
+// The continued fractions of exp, log and erf, written once for any lane
+// type V: double (the scalar kernels) or a GCC vector of doubles (the
+// per-target block functions, target_*.cpp).  Every lane runs exactly the
+// scalar operations in the scalar order; the bodies hold no comparison and
+// no branch on values, only +, -, * and / with scalar constants broadcast to
+// every lane, so a lane's result is the scalar result bit for bit (the
+// build never contracts a * b + c into a fused multiply-add).
+//
+// Target is a tag type private to the translation unit that instantiates
+// the fraction.  A per-target file passes a tag from its anonymous
+// namespace, which gives every instantiation it makes internal linkage: the
+// linker can never hand the rest of the module a copy compiled for another
+// instruction set.  The scalar kernels use the default tag.
+#pragma once
+
+namespace pradix::num::lanes {
+
+inline constexpr int EXP_CF_END = 25;
+inline constexpr int LOG_CF_END = 25;
+inline constexpr int ERF_CF_END = 60;
+inline constexpr double SQRT_PI = 1.772453850905516;
+
+// E(y) = 1 / (1 - y / T_2), T_d = (y/(d-1) + 1) - (y/d) / T_(d+1), T_25 = 1.
+// y/d is shared by levels d and d + 1: computed once, as the same division.
+template <class V, class Target = void>
+V exp_fraction(V y) {
+    V t = V{} + 1.0;  // T_25
+    V y_over_d = y / static_cast<double>(EXP_CF_END - 1);
+    for (int d = EXP_CF_END - 1; d >= 2; --d) {
+        const V y_over_d_minus_1 = y / static_cast<double>(d - 1);
+        t = (y_over_d_minus_1 + 1.0) - y_over_d / t;
+        y_over_d = y_over_d_minus_1;
+    }
+    return 1.0 / (1.0 - y / t);
+}
+
+// z = (u - 1) / (u + 1), the argument of the logarithm's fraction.
+template <class V, class Target = void>
+V log_ratio(V u) {
+    return (u - 1.0) / (u + 1.0);
+}
+
+// L = 2z / (1 - w / C_2), w = z^2, C_d = (2d-1) - d^2 w / C_(d+1), C_25 = 49.
+template <class V, class Target = void>
+V log_fraction(V z) {
+    const V w = z * z;
+    V c = V{} + static_cast<double>(2 * LOG_CF_END - 1);  // C_25
+    for (int d = LOG_CF_END - 1; d >= 2; --d) {
+        c = static_cast<double>(2 * d - 1) - (static_cast<double>(d * d) * w) / c;
+    }
+    return (z + z) / (1.0 - w / c);
+}
+
+// erf(x) for x above the switch point, given w = e^(-x^2) and with
+// b = w / sqrt(pi): 1 - 2b / (2x + 2 / F_2), F_k = 2x + 2k / F_(k+1), F_60 = 2x.
+template <class V, class Target = void>
+V erf_above(V x, V w) {
+    const V b = w / SQRT_PI;
+    const V y = x + x;
+    V f = y;  // F_60
+    for (int k = ERF_CF_END - 1; k >= 2; --k) f = y + static_cast<double>(2 * k) / f;
+    return 1.0 - (b + b) / (y + 2.0 / f);
+}
+
+// erf(x) for 0 < x up to the switch point, given w and b as above:
+// b 2x / (4x^2 / G_2 + (1 - 2x^2)),
+// G_k = ((2k - 1) - 2x^2) + 4k x^2 / G_(k+1), G_60 = 119 - 2x^2.
+template <class V, class Target = void>
+V erf_below(V x, V w) {
+    const V b = w / SQRT_PI;
+    const V z = x * x;
+    const V z2 = z + z;
+    V g = static_cast<double>(2 * ERF_CF_END - 1) - z2;  // G_60
+    for (int k = ERF_CF_END - 1; k >= 2; --k) {
+        g = (static_cast<double>(2 * k - 1) - z2) + (static_cast<double>(4 * k) * z) / g;
+    }
+    return (b * (x + x)) / ((z * 4.0) / g + (1.0 - z2));
+}
+
+}  // namespace pradix::num::lanes

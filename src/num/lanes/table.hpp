@@ -1,0 +1,24 @@
+// A lane target: the continued fractions of exp, log and erf over arrays,
+// out[i] = fraction(in[i]) for i < n, bit for bit the scalar fraction.
+// Each target (scalar, or one instruction set) provides one such table of
+// plain function pointers; the block functions of blocks.hpp call whichever
+// table is active.  This header holds types only, so the per-target
+// translation units can include it without sharing any code.
+#pragma once
+
+#include <cstddef>
+
+namespace pradix::num::lanes {
+
+struct Table {
+    const char* name;
+    // exp_fraction(y[i])
+    void (*exp)(const double* y, double* out, std::size_t n);
+    // log_fraction(log_ratio(u[i]))
+    void (*log)(const double* u, double* out, std::size_t n);
+    // erf_above(x[i], w[i]) and erf_below(x[i], w[i])
+    void (*erf_above)(const double* x, const double* w, double* out, std::size_t n);
+    void (*erf_below)(const double* x, const double* w, double* out, std::size_t n);
+};
+
+}  // namespace pradix::num::lanes

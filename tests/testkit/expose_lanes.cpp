@@ -1,0 +1,50 @@
+#include <string>
+
+#include "module/lane_choice.hpp"
+#include "num/blocks.hpp"
+#include "testkit.hpp"
+
+namespace py = pybind11;
+
+namespace testkit {
+
+namespace {
+
+using pradix::num::lanes::Table;
+
+const Table& by_name(const std::string& name) {
+    for (std::size_t i = 0; i < pradix::lanes_choice::count(); ++i) {
+        if (name == pradix::lanes_choice::target(i).name) return pradix::lanes_choice::target(i);
+    }
+    throw py::value_error("no lane target " + name);
+}
+
+template <void (*Block)(const double*, double*, std::size_t, const Table&)>
+py::array_t<double> run(const std::string& name, py::array_t<double, py::array::c_style | py::array::forcecast> x) {
+    const Table& t = by_name(name);
+    py::array_t<double> out(x.size());
+    Block(x.data(), out.mutable_data(), static_cast<std::size_t>(x.size()), t);
+    return out;
+}
+
+}  // namespace
+
+void expose_lanes(py::module_& m) {
+    // (name, whether this processor runs it) for every target of the build.
+    m.def("lane_targets", [] {
+        py::list all;
+        for (std::size_t i = 0; i < pradix::lanes_choice::count(); ++i) {
+            all.append(py::make_tuple(pradix::lanes_choice::target(i).name, pradix::lanes_choice::runs(i)));
+        }
+        return all;
+    });
+    // The target the module picks for a PRADIX_ISA value (None: unset).
+    m.def("lane_choice", [](const char* request) { return std::string(pradix::lanes_choice::choose(request).name); },
+          py::arg("request").none(true));
+    // Block forms through a named target (which must run on this processor).
+    m.def("exp_n", &run<&pradix::num::exp_n>);
+    m.def("log_n", &run<&pradix::num::log_n>);
+    m.def("erf_n", &run<&pradix::num::erf_n>);
+}
+
+}  // namespace testkit
