@@ -34,7 +34,8 @@ void log_quantile_block(const Q& q, const double* p, double* out, std::size_t n)
     }
     num::log_n(arg, l, n);
     for (std::size_t i = 0; i < n; ++i) {
-        if (!done[i]) out[i] = q.join(p[i], l[i]);
+        const double joined = q.join(p[i], l[i]);  // also for settled points, then dropped
+        out[i] = done[i] ? out[i] : joined;
     }
 }
 

@@ -94,7 +94,8 @@ struct WeibullQuantile {
         for (std::size_t i = 0; i < n; ++i) v[i] = exponent(t[i]);
         num::exp_n(v, t, n);
         for (std::size_t i = 0; i < n; ++i) {
-            if (!done[i]) out[i] = join(t[i]);
+            const double joined = join(t[i]);  // also for settled points, then dropped
+            out[i] = done[i] ? out[i] : joined;
         }
     }
 };
