@@ -94,6 +94,18 @@ def test_streams_match_the_model_bit_for_bit(name, params):
     assert pradix.runif(0.0, 1.0, engine=engine) == st.uniform()  # same outputs consumed
 
 
+@pytest.mark.parametrize("name, params", CASES)
+def test_array_fills_are_successive_scalar_draws(name, params):
+    # Arrays are filled by blocks of draws (some samplers transform a whole
+    # block of uniforms at once): 2.5 blocks must give the scalar stream.
+    f = getattr(pradix, name)
+    filled, scalar = pradix.Engine(13), pradix.Engine(13)
+    drawn = f(*params, size=[3, 213], engine=filled)
+    expected = [f(*params, engine=scalar) for _ in range(3 * 213)]
+    assert drawn.tobytes() == np.array(expected).reshape(3, 213).tobytes()
+    assert pradix.runif(0.0, 1.0, engine=filled) == pradix.runif(0.0, 1.0, engine=scalar)
+
+
 @pytest.mark.parametrize("n_trials, prob", [(1, 0.9), (3, 0.3), (8, 0.5)])
 def test_rbinom_counts_successive_rbern_trials(n_trials, prob):
     counts_engine, trials_engine = pradix.Engine(9), pradix.Engine(9)

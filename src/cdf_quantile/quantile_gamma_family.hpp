@@ -4,27 +4,103 @@
 // A rate of 0 puts the exponential's mass at +inf for every p in (0, 1).
 #pragma once
 
+#include <cstddef>
+
+#include "../num/blocks.hpp"
 #include "../num/incomplete_gamma.hpp"
 #include "conventions.hpp"
+#include "log_quantile.hpp"
 
 namespace pradix::cdf_quantile {
 
-inline double qexp(double p, double rate) {
-    if (bad_probability(p) || num::is_nan(rate) || rate < 0.0) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return INF;
-    if (rate == 0.0) return INF;
-    return -num::log(1.0 - p) / rate;
-}
+// The exponential and Weibull quantiles are their preparations evaluated
+// at p; at_block gives the same bits for a block of points (at most
+// num::BLOCK), with the block's logarithms and exponentials taken together.
 
-inline double qweibull(double p, double shape, double scale) {
-    if (bad_probability(p) || any_nan(shape, scale) || shape < EPS || scale < EPS) return NaN;
-    if (p == 0.0) return 0.0;
-    if (p == 1.0) return INF;
-    if (shape == INF) return scale;
-    const double e = num::log1p(-p);
-    return scale * num::exp(num::log(-e) * (1.0 / shape));
-}
+struct ExpQuantile {
+    double rate;
+    bool invalid;  // NaN or negative rate
+
+    static ExpQuantile prepare(double rate) { return {rate, num::is_nan(rate) || rate < 0.0}; }
+
+    // -ln(1 - p) / rate, through log_quantile.hpp.
+    bool settled(double p, double& v) const {
+        if (bad_probability(p) || invalid) {
+            v = NaN;
+        } else if (p == 0.0) {
+            v = 0.0;
+        } else if (p == 1.0 || rate == 0.0) {
+            v = INF;
+        } else {
+            v = 1.0 - p;
+            return false;
+        }
+        return true;
+    }
+    double join(double, double l) const { return -l / rate; }
+
+    double at(double p) const { return log_quantile_at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { log_quantile_block(*this, p, out, n); }
+};
+
+inline double qexp(double p, double rate) { return ExpQuantile::prepare(rate).at(p); }
+
+struct WeibullQuantile {
+    double scale;
+    double inv_shape;  // 1 / shape
+    bool invalid;      // NaN, shape or scale below EPS
+    bool point;        // shape = +inf: the mass sits at scale
+
+    static WeibullQuantile prepare(double shape, double scale) {
+        return {scale, 1.0 / shape, any_nan(shape, scale) || shape < EPS || scale < EPS, shape == INF};
+    }
+
+    // The value at p when no logarithm is needed; otherwise false with
+    // -ln(1 - p) in v.
+    bool settled(double p, double& v) const {
+        if (bad_probability(p) || invalid) {
+            v = NaN;
+        } else if (p == 0.0) {
+            v = 0.0;
+        } else if (p == 1.0) {
+            v = INF;
+        } else if (point) {
+            v = scale;
+        } else {
+            v = -num::log1p(-p);
+            return false;
+        }
+        return true;
+    }
+
+    // scale (-ln(1 - p))^(1/shape) from l = ln(-ln(1 - p)).
+    double exponent(double l) const { return l * inv_shape; }
+    double join(double e) const { return scale * e; }
+
+    double at(double p) const {
+        double v;
+        return settled(p, v) ? v : join(num::exp(exponent(num::log(v))));
+    }
+
+    void at_block(const double* p, double* out, std::size_t n) const {
+        bool done[num::BLOCK];
+        double v[num::BLOCK];
+        double t[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) {
+            done[i] = settled(p[i], out[i]);
+            v[i] = done[i] ? 1.0 : out[i];
+        }
+        num::log_n(v, t, n);
+        for (std::size_t i = 0; i < n; ++i) v[i] = exponent(t[i]);
+        num::exp_n(v, t, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double joined = join(t[i]);  // also for settled points, then dropped
+            out[i] = done[i] ? out[i] : joined;
+        }
+    }
+};
+
+inline double qweibull(double p, double shape, double scale) { return WeibullQuantile::prepare(shape, scale).at(p); }
 
 // The gamma-type quantiles are their preparations (validity, the rows on
 // the parameters alone, the prepared inverse of P(shape, .)) evaluated at p.

@@ -5,8 +5,11 @@
 // points, NaN where the location itself is the opposite infinity.
 #pragma once
 
+#include <cstddef>
+
 #include "../num/erf.hpp"
 #include "conventions.hpp"
+#include "log_quantile.hpp"
 
 namespace pradix::cdf_quantile {
 
@@ -45,19 +48,49 @@ inline double qcauchy(double p, double mu, double sigma) {
     return num::tan((p - 0.5) * num::PI) * sigma + mu;
 }
 
-inline double qlaplace(double p, double mu, double sigma) {
-    double out;
-    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
-    const double u = p - 0.5;
-    const double d = num::abs(u);
-    return mu - num::log(1.0 - (d + d)) * (num::sgn(u) * sigma);
-}
+// The Laplace and logistic quantiles are their preparations evaluated at
+// p (log_quantile.hpp); at_block gives the same bits for a block of points.
 
-inline double qlogis(double p, double mu, double sigma) {
-    double out;
-    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
-    return num::log(p / (1.0 - p)) * sigma + mu;
-}
+struct LaplaceQuantile {
+    double mu;
+    double sigma;
+
+    static LaplaceQuantile prepare(double mu, double sigma) { return {mu, sigma}; }
+
+    // mu - ln(1 - 2 |p - 1/2|) sgn(p - 1/2) sigma
+    bool settled(double p, double& v) const {
+        if (location_scale_quantile_rules(p, mu, sigma, v)) return true;
+        const double d = num::abs(p - 0.5);
+        v = 1.0 - (d + d);
+        return false;
+    }
+    double join(double p, double l) const { return mu - l * (num::sgn(p - 0.5) * sigma); }
+
+    double at(double p) const { return log_quantile_at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { log_quantile_block(*this, p, out, n); }
+};
+
+inline double qlaplace(double p, double mu, double sigma) { return LaplaceQuantile::prepare(mu, sigma).at(p); }
+
+struct LogisticQuantile {
+    double mu;
+    double sigma;
+
+    static LogisticQuantile prepare(double mu, double sigma) { return {mu, sigma}; }
+
+    // ln(p / (1 - p)) sigma + mu
+    bool settled(double p, double& v) const {
+        if (location_scale_quantile_rules(p, mu, sigma, v)) return true;
+        v = p / (1.0 - p);
+        return false;
+    }
+    double join(double, double l) const { return l * sigma + mu; }
+
+    double at(double p) const { return log_quantile_at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { log_quantile_block(*this, p, out, n); }
+};
+
+inline double qlogis(double p, double mu, double sigma) { return LogisticQuantile::prepare(mu, sigma).at(p); }
 
 inline double qunif(double p, double a, double b) {
     if (bad_probability(p) || any_nan(a, b) || a >= b || num::is_inf(a) || num::is_inf(b)) return NaN;

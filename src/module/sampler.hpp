@@ -12,8 +12,11 @@
 // extents, so NumPy does every size check: extents of 2^63 and above are
 // passed on as negative and refused, and so are element counts too large to
 // allocate.  Its exception propagates before any draw is made.  The array is
-// then filled in memory order, one kernel call per element, so n values are
-// exactly n successive scalar draws.
+// then filled in memory order with n successive draws: the kernel's, or,
+// for a sampler registered with its preparation (random/draws.hpp), the
+// preparation's, made once per call and drawn per element or a block at a
+// time.  Either way the values, and the outputs consumed, are those of n
+// successive scalar calls.
 //
 // Every call runs in its own StopScope and asks every DRAWS_PER_POLL draws
 // whether to stop (Ctrl-C): told so, it raises the signal handler's
@@ -25,12 +28,14 @@
 #include <cstdint>
 #include <limits>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include "../num/blocks.hpp"
 #include "../num/interrupt.hpp"
 #include "../random/draws.hpp"
 #include "engine_arg.hpp"
@@ -83,11 +88,20 @@ struct KernelParams<double (*)(A...)> {
     using type = decltype(leading_types<All>(std::make_index_sequence<sizeof...(A) - 1>{}));
 };
 
-template <auto Kernel, typename Params = typename KernelParams<decltype(Kernel)>::type>
+// Preparations with a block form (random/draws.hpp).
+template <typename Prep, typename = void>
+struct HasDrawBlock : std::false_type {};
+
+template <typename Prep>
+struct HasDrawBlock<Prep, std::void_t<decltype(std::declval<const Prep&>().draw_block(
+                              std::declval<Engine&>(), std::declval<double*>(), std::size_t{}))>>
+    : std::true_type {};
+
+template <auto Kernel, typename Prep, typename Params = typename KernelParams<decltype(Kernel)>::type>
 struct SizedDraws;
 
-template <auto Kernel, typename... P>
-struct SizedDraws<Kernel, std::tuple<P...>> {
+template <auto Kernel, typename Prep, typename... P>
+struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
     // One draw; a NaN is returned as the canonical quiet NaN.
     static double one(P... params, Engine& engine) { return num::canonical(Kernel(params..., engine)); }
 
@@ -98,16 +112,48 @@ struct SizedDraws<Kernel, std::tuple<P...>> {
         return x;
     }
 
+    // out[0 .. n) from successive draws, in pieces of at most `piece`
+    // (DRAWS_PER_POLL is a multiple of every piece), asking whether to stop
+    // between polls.
+    template <typename Piece>
+    static void in_polls(double* out, std::size_t n, Piece&& piece, std::size_t most) {
+        std::size_t i = 0;
+        std::size_t unpolled = 0;
+        while (i < n) {
+            const std::size_t m = n - i > most ? most : n - i;
+            piece(out + i, m);
+            i += m;
+            unpolled += m;
+            if (unpolled >= DRAWS_PER_POLL) {
+                unpolled = 0;
+                if (i < n && num::interrupt::check()) break;
+            }
+        }
+    }
+
+    static void fill_values(double* out, std::size_t n, P... params, Engine& engine) {
+        if constexpr (std::is_void_v<Prep>) {
+            in_polls(out, n, [&](double* o, std::size_t m) {
+                for (std::size_t j = 0; j < m; ++j) o[j] = one(params..., engine);
+            }, DRAWS_PER_POLL);
+        } else if constexpr (HasDrawBlock<Prep>::value) {
+            const Prep prep = Prep::prepare(params...);
+            in_polls(out, n, [&](double* o, std::size_t m) {
+                prep.draw_block(engine, o, m);
+                for (std::size_t j = 0; j < m; ++j) o[j] = num::canonical(o[j]);
+            }, num::BLOCK);
+        } else {
+            const Prep prep = Prep::prepare(params...);
+            in_polls(out, n, [&](double* o, std::size_t m) {
+                for (std::size_t j = 0; j < m; ++j) o[j] = num::canonical(prep.draw(engine));
+            }, DRAWS_PER_POLL);
+        }
+    }
+
     static pybind11::array_t<double> fill(pybind11::array_t<double> result, std::size_t n, P... params,
                                           Engine& engine) {
         StopScope scope;
-        double* out = result.mutable_data();
-        std::size_t i = 0;
-        while (i < n) {
-            const std::size_t end = n - i > DRAWS_PER_POLL ? i + DRAWS_PER_POLL : n;
-            for (; i < end; ++i) out[i] = one(params..., engine);
-            if (i < n && num::interrupt::check()) break;
-        }
+        fill_values(result.mutable_data(), n, params..., engine);
         StopScope::raise_if_stopped();
         return result;
     }
@@ -130,10 +176,10 @@ struct SizedDraws<Kernel, std::tuple<P...>> {
 
 }  // namespace detail
 
-template <auto Kernel, typename... ParamArgs>
+template <auto Kernel, typename Prep = void, typename... ParamArgs>
 void def_sampler(pybind11::module_& m, const char* name, const pybind11::object& default_engine,
                  const ParamArgs&... params) {
-    using Sized = detail::SizedDraws<Kernel>;
+    using Sized = detail::SizedDraws<Kernel, Prep>;
     const auto engine = pybind11::arg("engine") = default_engine;
     m.def(name, &Sized::draw, params..., engine);
     m.def(name, &Sized::shape, params..., pybind11::arg("size"), engine);

@@ -21,23 +21,23 @@ void register_sampling(py::module_& m) {
     // Default of every engine argument; reachable only by omitting it.
     const py::object engine = m.attr("Engine")(1);
 
-    def_sampler<&random::rnorm>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
-    def_sampler<&random::rbern>(m, "rbern", engine, arg("prob"));
-    def_sampler<&random::rbeta>(m, "rbeta", engine, arg("a"), arg("b"));
+    def_sampler<&random::rnorm, random::NormalDraws>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
+    def_sampler<&random::rbern, random::BernoulliDraws>(m, "rbern", engine, arg("prob"));
+    def_sampler<&random::rbeta, random::BetaDraws>(m, "rbeta", engine, arg("a"), arg("b"));
     def_sampler<&random::rbinom>(m, "rbinom", engine, arg("n_trials"), arg("prob"));
-    def_sampler<&random::rcauchy>(m, "rcauchy", engine, arg("mu"), arg("sigma"));
-    def_sampler<&random::rchisq>(m, "rchisq", engine, arg("dof"));
-    def_sampler<&random::rexp>(m, "rexp", engine, arg("rate"));
-    def_sampler<&random::rf>(m, "rf", engine, arg("df1"), arg("df2"));
-    def_sampler<&random::rgamma>(m, "rgamma", engine, arg("shape"), arg("scale"));
-    def_sampler<&random::rinvgamma>(m, "rinvgamma", engine, arg("shape"), arg("scale"));
-    def_sampler<&random::rlaplace>(m, "rlaplace", engine, arg("mu"), arg("sigma"));
-    def_sampler<&random::rlnorm>(m, "rlnorm", engine, arg("mu"), arg("sigma"));
-    def_sampler<&random::rlogis>(m, "rlogis", engine, arg("mu"), arg("sigma"));
-    def_sampler<&random::rpois>(m, "rpois", engine, arg("rate"));
-    def_sampler<&random::rt>(m, "rt", engine, arg("dof"));
-    def_sampler<&random::runif>(m, "runif", engine, arg("a"), arg("b"));
-    def_sampler<&random::rweibull>(m, "rweibull", engine, arg("shape"), arg("scale"));
+    def_sampler<&random::rcauchy, random::CauchyDraws>(m, "rcauchy", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rchisq, random::ChisqDraws>(m, "rchisq", engine, arg("dof"));
+    def_sampler<&random::rexp, random::ExpDraws>(m, "rexp", engine, arg("rate"));
+    def_sampler<&random::rf, random::FDraws>(m, "rf", engine, arg("df1"), arg("df2"));
+    def_sampler<&random::rgamma, random::GammaDraws>(m, "rgamma", engine, arg("shape"), arg("scale"));
+    def_sampler<&random::rinvgamma, random::InvGammaDraws>(m, "rinvgamma", engine, arg("shape"), arg("scale"));
+    def_sampler<&random::rlaplace, random::LaplaceDraws>(m, "rlaplace", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rlnorm, random::LogNormalDraws>(m, "rlnorm", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rlogis, random::LogisticDraws>(m, "rlogis", engine, arg("mu"), arg("sigma"));
+    def_sampler<&random::rpois, random::PoissonDraws>(m, "rpois", engine, arg("rate"));
+    def_sampler<&random::rt, random::TDraws>(m, "rt", engine, arg("dof"));
+    def_sampler<&random::runif, random::UniformDraws>(m, "runif", engine, arg("a"), arg("b"));
+    def_sampler<&random::rweibull, random::WeibullDraws>(m, "rweibull", engine, arg("shape"), arg("scale"));
 }
 
 }  // namespace pradix

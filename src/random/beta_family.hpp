@@ -10,7 +10,7 @@
 // arithmetic: rbeta(a, inf) = 0 for finite a, and rbeta(inf, b), rt(inf),
 // rf with an infinite degree of freedom are NaN after their finite draws.
 //
-// sqrt is the C library's.
+// Each sampler is its preparation drawn once.  sqrt is the C library's.
 #pragma once
 
 #include <cmath>
@@ -20,28 +20,69 @@
 
 namespace pradix::random {
 
-inline double rbeta(double a, double b, Engine& engine) {
-    if (num::is_nan(a) || num::is_nan(b) || a < 0.0 || b < 0.0) return NaN;
-    const double x = rgamma(a, 1.0, engine);
-    const double y = rgamma(b, 1.0, engine);
-    return x / (y + x);
-}
+struct BetaDraws {
+    bool invalid;
+    GammaDraws x;  // gamma(a, 1)
+    GammaDraws y;  // gamma(b, 1)
 
-inline double rf(double df1, double df2, Engine& engine) {
-    if (num::is_nan(df1) || num::is_nan(df2) || df1 < MIN_POSITIVE_PARAMETER ||
-        df2 < MIN_POSITIVE_PARAMETER) {
-        return NaN;
+    static BetaDraws prepare(double a, double b) {
+        const bool invalid = num::is_nan(a) || num::is_nan(b) || a < 0.0 || b < 0.0;
+        if (invalid) return {true, {}, {}};
+        return {false, GammaDraws::prepare(a, 1.0), GammaDraws::prepare(b, 1.0)};
     }
-    const double x1 = rchisq(df1, engine);
-    const double x2 = rchisq(df2, engine);
-    return ((df2 / df1) * x1) / x2;
-}
 
-inline double rt(double dof, Engine& engine) {
-    if (num::is_nan(dof) || dof < MIN_POSITIVE_PARAMETER) return NaN;
-    const double z = polar_normal(engine);
-    const double c = rchisq(dof, engine);
-    return z / std::sqrt(c / dof);
-}
+    double draw(Engine& engine) const {
+        if (invalid) return NaN;
+        const double gx = x.draw(engine);
+        const double gy = y.draw(engine);
+        return gx / (gy + gx);
+    }
+};
+
+inline double rbeta(double a, double b, Engine& engine) { return BetaDraws::prepare(a, b).draw(engine); }
+
+struct FDraws {
+    bool invalid;
+    double ratio;  // df2 / df1
+    ChisqDraws x1;
+    ChisqDraws x2;
+
+    static FDraws prepare(double df1, double df2) {
+        const bool invalid = num::is_nan(df1) || num::is_nan(df2) || df1 < MIN_POSITIVE_PARAMETER ||
+                             df2 < MIN_POSITIVE_PARAMETER;
+        if (invalid) return {true, 0.0, {}, {}};
+        return {false, df2 / df1, ChisqDraws::prepare(df1), ChisqDraws::prepare(df2)};
+    }
+
+    double draw(Engine& engine) const {
+        if (invalid) return NaN;
+        const double c1 = x1.draw(engine);
+        const double c2 = x2.draw(engine);
+        return (ratio * c1) / c2;
+    }
+};
+
+inline double rf(double df1, double df2, Engine& engine) { return FDraws::prepare(df1, df2).draw(engine); }
+
+struct TDraws {
+    bool invalid;
+    double dof;
+    ChisqDraws chisq;
+
+    static TDraws prepare(double dof) {
+        const bool invalid = num::is_nan(dof) || dof < MIN_POSITIVE_PARAMETER;
+        if (invalid) return {true, dof, {}};
+        return {false, dof, ChisqDraws::prepare(dof)};
+    }
+
+    double draw(Engine& engine) const {
+        if (invalid) return NaN;
+        const double z = polar_normal(engine);
+        const double c = chisq.draw(engine);
+        return z / std::sqrt(c / dof);
+    }
+};
+
+inline double rt(double dof, Engine& engine) { return TDraws::prepare(dof).draw(engine); }
 
 }  // namespace pradix::random

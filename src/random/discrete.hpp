@@ -21,10 +21,15 @@
 
 namespace pradix::random {
 
-inline double rbern(double prob, Engine& engine) {
-    if (num::bad_probability(prob)) return NaN;
-    return prob >= positive_uniform(engine) ? 1.0 : 0.0;
-}
+struct BernoulliDraws {
+    bool invalid;
+    double prob;
+
+    static BernoulliDraws prepare(double prob) { return {num::bad_probability(prob), prob}; }
+    double draw(Engine& engine) const { return invalid ? NaN : (prob >= positive_uniform(engine) ? 1.0 : 0.0); }
+};
+
+inline double rbern(double prob, Engine& engine) { return BernoulliDraws::prepare(prob).draw(engine); }
 
 // Trials between two questions whether to stop (a few hundred microseconds).
 inline constexpr std::int64_t BINOMIAL_TRIALS_PER_POLL = 65536;
@@ -44,9 +49,14 @@ inline double rbinom(std::int64_t n_trials, double prob, Engine& engine) {
     return successes;
 }
 
-inline double rpois(double rate, Engine& engine) {
-    if (num::is_nan(rate) || rate < 0.0) return NaN;
-    return cdf_quantile::qpois(positive_uniform(engine), rate);
-}
+// The prepared quantile keeps the distribution function values its searches
+// evaluate, for the whole call.
+struct PoissonDraws : Inversion<cdf_quantile::PoissonQuantile> {
+    static PoissonDraws prepare(double rate) {
+        return {{num::is_nan(rate) || rate < 0.0, cdf_quantile::PoissonQuantile::prepare(rate)}};
+    }
+};
+
+inline double rpois(double rate, Engine& engine) { return PoissonDraws::prepare(rate).draw(engine); }
 
 }  // namespace pradix::random

@@ -28,17 +28,20 @@
 // tails are as coarse as the module's logarithm, which is -inf below 2^-52
 // and 0 within 2^-52 of 1.
 //
-// Transcendentals are the C library's log, sqrt, ilogb, scalbn and
-// nextafter.  The draws are templates over the bit source only so that the
+// Transcendentals are the C library's log, sqrt, ilogb and scalbn.  The draws are templates over the bit source only so that the
 // test kit can feed them scripted outputs; the samplers always pass the
 // engine.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <random>
+#include <type_traits>
 
+#include "../num/blocks.hpp"
 #include "../num/common.hpp"
 
 namespace pradix::random {
@@ -49,23 +52,51 @@ using num::INF;
 using num::NaN;
 
 inline constexpr double TWO_POW_64 = 18446744073709551616.0;
+// The smallest positive double, 2^-1074 (the value of nextafter(0, 1)).
+inline constexpr double MIN_SUBNORMAL = std::numeric_limits<double>::denorm_min();
+static_assert(MIN_SUBNORMAL > 0.0 && MIN_SUBNORMAL / 2.0 == 0.0, "IEEE double with subnormals");
 // Below this s the polar pair is rescaled before taking the logarithm.
 inline constexpr double POLAR_RESCALE_BELOW = 0.0001;
 // 2 ln 2 (0x3FF62E42FEFA39EF): ln of the factor 4 that each unit of k
 // removed from s.
 inline constexpr double TWO_LN2 = 1.3862943611198906;
 
+// The canonical uniform of one output, and the positive uniform of that.
+inline double uniform_of(std::uint64_t x) { return static_cast<double>(x) / TWO_POW_64; }
+inline double positive_of(double u) { return u * (1.0 - MIN_SUBNORMAL) + MIN_SUBNORMAL; }
+
 template <typename Bits>
 double canonical_uniform(Bits& engine) {
-    const std::uint64_t x = engine();
-    return static_cast<double>(x) / TWO_POW_64;
+    return uniform_of(engine());
 }
 
 template <typename Bits>
 double positive_uniform(Bits& engine) {
-    const double m = std::nextafter(0.0, 1.0);
-    const double u = canonical_uniform(engine);
-    return u * (1.0 - m) + m;
+    return positive_of(canonical_uniform(engine));
+}
+
+// n successive outputs of the engine: the same calls of engine() as n
+// draws make, so the engine ends in the same state.  Flattened so that the
+// engine's output step is inlined into the loop instead of being called
+// once per output.
+#if defined(__GNUC__)
+__attribute__((flatten))
+#endif
+inline void engine_outputs(Engine& engine, std::uint64_t* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = engine();
+}
+
+// n <= num::BLOCK successive canonical or positive uniforms.
+inline void canonical_uniforms(Engine& engine, double* out, std::size_t n) {
+    std::uint64_t x[num::BLOCK];
+    engine_outputs(engine, x, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = uniform_of(x[i]);
+}
+
+inline void positive_uniforms(Engine& engine, double* out, std::size_t n) {
+    std::uint64_t x[num::BLOCK];
+    engine_outputs(engine, x, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = positive_of(uniform_of(x[i]));
 }
 
 template <typename Bits>
@@ -94,5 +125,49 @@ double polar_normal(Bits& engine) {
     const double f = std::sqrt((log_s * -2.0) / s);
     return f * w1;
 }
+
+// Preparations.  A sampler may come with a preparation Prep that does its
+// parameter check and the work on the parameters alone once per call:
+//     static Prep prepare(parameters...);
+//     double draw(Engine&) const;               // one draw
+//     void draw_block(Engine&, double* out, std::size_t n) const;  // optional
+// draw_block makes n <= num::BLOCK successive draws, the same outputs consumed
+// in the same order as n calls of draw and the same bits.  The sampler
+// itself is prepare(parameters...).draw(engine).  Invalid parameters give
+// NaN from both without consuming anything.
+
+template <typename Q, typename = void>
+struct HasAtBlock : std::false_type {};
+
+template <typename Q>
+struct HasAtBlock<Q, std::void_t<decltype(std::declval<const Q&>().at_block(
+                         std::declval<const double*>(), std::declval<double*>(), std::size_t{}))>>
+    : std::true_type {};
+
+// A sampler by inversion: `invalid` is the sampler's own parameter check,
+// `quantile` the prepared quantile (at, and at_block where it has one).
+// With at_block, a block draws its positive uniforms first, in order, then
+// transforms them together.
+template <typename Quantile>
+struct Inversion {
+    bool invalid;
+    Quantile quantile;
+
+    double draw(Engine& engine) const { return invalid ? NaN : quantile.at(positive_uniform(engine)); }
+
+    void draw_block(Engine& engine, double* out, std::size_t n) const {
+        if (invalid) {
+            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
+            return;
+        }
+        if constexpr (HasAtBlock<Quantile>::value) {
+            double u[num::BLOCK];
+            positive_uniforms(engine, u, n);
+            quantile.at_block(u, out, n);
+        } else {
+            for (std::size_t i = 0; i < n; ++i) out[i] = quantile.at(positive_uniform(engine));
+        }
+    }
+};
 
 }  // namespace pradix::random

@@ -22,7 +22,9 @@
 // U = 1 - 2^-53 as at U = 1; rexp gives -0.0 for U below 2^-52, and
 // rexp(0) returns +inf, still consuming its output.
 //
-// log, sqrt and pow are the C library's.
+// Each sampler is its preparation (draws.hpp) drawn once; the
+// preparations keep the parameter-only constants.  log, sqrt and pow are
+// the C library's.
 #pragma once
 
 #include <cmath>
@@ -38,52 +40,118 @@ inline constexpr double MIN_POSITIVE_PARAMETER = 0x1p-52;
 
 namespace detail {
 
-inline double gamma_above_one(double shape, double scale, Engine& engine) {
-    const double d = shape - ONE_THIRD;
-    const double c = ONE_THIRD / std::sqrt(d);
-    const double lim = -1.0 / c;
-    for (;;) {
-        const double z = polar_normal(engine);
-        if (!(z > lim)) continue;
-        const double v = std::pow(z * c + 1.0, 3.0);
-        const double u = positive_uniform(engine);
-        if (std::log(u) < (std::log(v) + (1.0 - v)) * d + (z * 0.5) * z) return (v * d) * scale;
+// The rejection step for shape > 1, its constants computed once.
+struct GammaAboveOne {
+    double d;
+    double c;
+    double lim;
+    double scale;
+
+    static GammaAboveOne prepare(double shape, double scale) {
+        const double d = shape - ONE_THIRD;
+        const double c = ONE_THIRD / std::sqrt(d);
+        return {d, c, -1.0 / c, scale};
     }
-}
+
+    double draw(Engine& engine) const {
+        for (;;) {
+            const double z = polar_normal(engine);
+            if (!(z > lim)) continue;
+            const double v = std::pow(z * c + 1.0, 3.0);
+            const double u = positive_uniform(engine);
+            if (std::log(u) < (std::log(v) + (1.0 - v)) * d + (z * 0.5) * z) return (v * d) * scale;
+        }
+    }
+};
 
 }  // namespace detail
 
-inline double rgamma(double shape, double scale, Engine& engine) {
-    if (num::is_nan(shape) || num::is_nan(scale) || shape < 0.0 || scale < MIN_POSITIVE_PARAMETER) {
-        return NaN;
+// The gamma sampler prepared.  A shape in [0, 1] is boosted to shape + 1,
+// which is above 1 except when it rounds to exactly 1 (shape 0 or below
+// 2^-53); that one is boosted once more, to 2.  So a draw is the rejection
+// step under at most two boosts, each drawing its U before the variate it
+// boosts, as the recursive definition does.
+struct GammaDraws {
+    bool invalid;
+    bool infinite;         // shape = +inf: +inf, nothing drawn
+    int boosts;            // 0, 1 or 2
+    double exponent[2];    // 1 / shape of each boost, outermost first
+    detail::GammaAboveOne above;
+
+    static GammaDraws prepare(double shape, double scale) {
+        GammaDraws g{};
+        g.invalid = num::is_nan(shape) || num::is_nan(scale) || shape < 0.0 || scale < MIN_POSITIVE_PARAMETER;
+        g.infinite = shape == INF;
+        if (g.invalid || g.infinite) return g;
+        if (shape == 0.0) shape = 0.0;  // -0.0 -> +0.0, so that 1 / shape is +inf
+        while (!(shape > 1.0)) {
+            g.exponent[g.boosts++] = 1.0 / shape;
+            shape = shape + 1.0;
+        }
+        g.above = detail::GammaAboveOne::prepare(shape, scale);
+        return g;
     }
-    if (shape == INF) return INF;
-    if (shape > 1.0) return detail::gamma_above_one(shape, scale, engine);
 
-    if (shape == 0.0) shape = 0.0;  // -0.0 -> +0.0, so that 1 / shape is +inf
-    const double u = positive_uniform(engine);
-    const double x = rgamma(shape + 1.0, scale, engine);
-    return x * std::pow(u, 1.0 / shape);
+    double draw(Engine& engine) const {
+        if (invalid) return NaN;
+        if (infinite) return INF;
+        return boosted(engine, 0);
+    }
+
+private:
+    double boosted(Engine& engine, int level) const {
+        if (level == boosts) return above.draw(engine);
+        const double u = positive_uniform(engine);
+        const double x = boosted(engine, level + 1);
+        return x * std::pow(u, exponent[level]);
+    }
+};
+
+inline double rgamma(double shape, double scale, Engine& engine) {
+    return GammaDraws::prepare(shape, scale).draw(engine);
 }
 
-inline double rchisq(double dof, Engine& engine) {
-    if (num::is_nan(dof) || dof < 0.0) return NaN;
-    return rgamma(dof * 0.5, 2.0, engine);
-}
+struct ChisqDraws {
+    GammaDraws gamma;  // invalid for a NaN or negative dof, as dof / 2 is
+
+    static ChisqDraws prepare(double dof) { return {GammaDraws::prepare(dof * 0.5, 2.0)}; }
+    double draw(Engine& engine) const { return gamma.draw(engine); }
+};
+
+inline double rchisq(double dof, Engine& engine) { return ChisqDraws::prepare(dof).draw(engine); }
+
+struct InvGammaDraws {
+    bool invalid;
+    GammaDraws gamma;  // at 1 / scale
+
+    static InvGammaDraws prepare(double shape, double scale) {
+        const bool invalid = num::is_nan(shape) || num::is_nan(scale) || shape < 0.0 || scale < 0.0;
+        return {invalid, invalid ? GammaDraws{} : GammaDraws::prepare(shape, 1.0 / scale)};
+    }
+    double draw(Engine& engine) const { return invalid ? NaN : 1.0 / gamma.draw(engine); }
+};
 
 inline double rinvgamma(double shape, double scale, Engine& engine) {
-    if (num::is_nan(shape) || num::is_nan(scale) || shape < 0.0 || scale < 0.0) return NaN;
-    return 1.0 / rgamma(shape, 1.0 / scale, engine);
+    return InvGammaDraws::prepare(shape, scale).draw(engine);
 }
 
-inline double rexp(double rate, Engine& engine) {
-    if (num::is_nan(rate) || rate < 0.0) return NaN;
-    return cdf_quantile::qexp(positive_uniform(engine), rate);
-}
+struct ExpDraws : Inversion<cdf_quantile::ExpQuantile> {
+    static ExpDraws prepare(double rate) {
+        return {{num::is_nan(rate) || rate < 0.0, cdf_quantile::ExpQuantile::prepare(rate)}};
+    }
+};
+
+inline double rexp(double rate, Engine& engine) { return ExpDraws::prepare(rate).draw(engine); }
+
+struct WeibullDraws : Inversion<cdf_quantile::WeibullQuantile> {
+    static WeibullDraws prepare(double shape, double scale) {
+        return {{num::is_nan(shape) || num::is_nan(scale) || shape < num::EPS || scale < num::EPS,
+                 cdf_quantile::WeibullQuantile::prepare(shape, scale)}};
+    }
+};
 
 inline double rweibull(double shape, double scale, Engine& engine) {
-    if (num::is_nan(shape) || num::is_nan(scale) || shape < num::EPS || scale < num::EPS) return NaN;
-    return cdf_quantile::qweibull(positive_uniform(engine), shape, scale);
+    return WeibullDraws::prepare(shape, scale).draw(engine);
 }
 
 }  // namespace pradix::random

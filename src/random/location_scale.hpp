@@ -12,12 +12,15 @@
 // output is consumed.  rlogis gives -inf for U below 2^-52 and rlaplace
 // -inf for U below 1.5 * 2^-54.
 //
-// Invalid parameters give NaN and leave the engine untouched.
+// Invalid parameters give NaN and leave the engine untouched.  Each
+// sampler is its preparation (draws.hpp) drawn once.
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 
 #include "../cdf_quantile/quantile_location_scale.hpp"
+#include "../num/blocks.hpp"
 #include "../num/exp_log.hpp"
 #include "draws.hpp"
 
@@ -27,37 +30,103 @@ inline bool bad_location_scale(double mu, double sigma) {
     return num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0;
 }
 
-inline double runif(double a, double b, Engine& engine) {
-    if (num::is_nan(a) || num::is_nan(b) || a >= b) return NaN;
-    const double a_next = std::nextafter(a, b);
-    const double u = canonical_uniform(engine);
-    return u * (b - a_next) + a_next;
-}
+struct UniformDraws {
+    bool invalid;
+    double a_next;  // the neighbour of a toward b
+    double width;   // b - a_next
 
-inline double rnorm(double mu, double sigma, Engine& engine) {
-    if (bad_location_scale(mu, sigma)) return NaN;
-    const double z = polar_normal(engine);
-    return z * sigma + mu;
-}
+    static UniformDraws prepare(double a, double b) {
+        if (num::is_nan(a) || num::is_nan(b) || a >= b) return {true, 0.0, 0.0};
+        const double a_next = std::nextafter(a, b);
+        return {false, a_next, b - a_next};
+    }
+
+    double at(double u) const { return u * width + a_next; }
+    double draw(Engine& engine) const { return invalid ? NaN : at(canonical_uniform(engine)); }
+
+    void draw_block(Engine& engine, double* out, std::size_t n) const {
+        if (invalid) {
+            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
+            return;
+        }
+        canonical_uniforms(engine, out, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = at(out[i]);
+    }
+};
+
+inline double runif(double a, double b, Engine& engine) { return UniformDraws::prepare(a, b).draw(engine); }
+
+struct NormalDraws {
+    bool invalid;
+    double mu;
+    double sigma;
+
+    static NormalDraws prepare(double mu, double sigma) { return {bad_location_scale(mu, sigma), mu, sigma}; }
+
+    double draw(Engine& engine) const {
+        if (invalid) return NaN;
+        const double z = polar_normal(engine);
+        return z * sigma + mu;
+    }
+};
+
+inline double rnorm(double mu, double sigma, Engine& engine) { return NormalDraws::prepare(mu, sigma).draw(engine); }
+
+// A block draws its normals first, in order, then takes their exponentials
+// together.
+struct LogNormalDraws {
+    NormalDraws normal;
+
+    static LogNormalDraws prepare(double mu, double sigma) { return {NormalDraws::prepare(mu, sigma)}; }
+
+    double draw(Engine& engine) const { return normal.invalid ? NaN : num::exp(normal.draw(engine)); }
+
+    void draw_block(Engine& engine, double* out, std::size_t n) const {
+        if (normal.invalid) {
+            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
+            return;
+        }
+        double x[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) x[i] = normal.draw(engine);
+        num::exp_n(x, out, n);
+    }
+};
 
 inline double rlnorm(double mu, double sigma, Engine& engine) {
-    if (bad_location_scale(mu, sigma)) return NaN;
-    return num::exp(rnorm(mu, sigma, engine));
+    return LogNormalDraws::prepare(mu, sigma).draw(engine);
 }
 
-inline double rcauchy(double mu, double sigma, Engine& engine) {
-    if (bad_location_scale(mu, sigma)) return NaN;
-    return cdf_quantile::qcauchy(positive_uniform(engine), mu, sigma);
-}
+// The Cauchy quantile at p.
+struct CauchyAt {
+    double mu;
+    double sigma;
+    double at(double p) const { return cdf_quantile::qcauchy(p, mu, sigma); }
+};
+
+struct CauchyDraws : Inversion<CauchyAt> {
+    static CauchyDraws prepare(double mu, double sigma) { return {{bad_location_scale(mu, sigma), {mu, sigma}}}; }
+};
+
+inline double rcauchy(double mu, double sigma, Engine& engine) { return CauchyDraws::prepare(mu, sigma).draw(engine); }
+
+struct LaplaceDraws : Inversion<cdf_quantile::LaplaceQuantile> {
+    static LaplaceDraws prepare(double mu, double sigma) {
+        return {{bad_location_scale(mu, sigma), cdf_quantile::LaplaceQuantile::prepare(mu, sigma)}};
+    }
+};
 
 inline double rlaplace(double mu, double sigma, Engine& engine) {
-    if (bad_location_scale(mu, sigma)) return NaN;
-    return cdf_quantile::qlaplace(positive_uniform(engine), mu, sigma);
+    return LaplaceDraws::prepare(mu, sigma).draw(engine);
 }
 
+struct LogisticDraws : Inversion<cdf_quantile::LogisticQuantile> {
+    static LogisticDraws prepare(double mu, double sigma) {
+        return {{bad_location_scale(mu, sigma), cdf_quantile::LogisticQuantile::prepare(mu, sigma)}};
+    }
+};
+
 inline double rlogis(double mu, double sigma, Engine& engine) {
-    if (bad_location_scale(mu, sigma)) return NaN;
-    return cdf_quantile::qlogis(positive_uniform(engine), mu, sigma);
+    return LogisticDraws::prepare(mu, sigma).draw(engine);
 }
 
 }  // namespace pradix::random
