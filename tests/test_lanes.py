@@ -91,6 +91,16 @@ for name, params in CASES.items():
             for got in (fn(x, *p, mode), fn(np.repeat(x, 2)[::2], *p, mode), fn(x.reshape(2, -1).T, *p, mode).T.ravel()):
                 if not np.array_equal(got.view(np.uint64), full.view(np.uint64)):
                     bad.append((name, p, mode))
+u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53, 1.0, 1.5, -0.5, np.nan],
+                    rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100)])
+QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE}
+for name, params in QCASES.items():
+    fn = getattr(pradix, name)
+    for p in params:
+        full = fn(u, *[np.full_like(u, v) for v in p])
+        for got in (fn(u, *p), fn(np.repeat(u, 2)[::2], *p)):
+            if not np.array_equal(got.view(np.uint64), full.view(np.uint64)):
+                bad.append((name, p))
 assert not bad, bad
 """
 

@@ -29,17 +29,17 @@ void register_quantiles(py::module_& m) {
     def_vectorized<&cdf_quantile::qbinom, cdf_quantile::BinomialQuantile>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
     def_vectorized<&cdf_quantile::qcauchy>(m, "qcauchy", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qchisq, cdf_quantile::ChisqQuantile>(m, "qchisq", arg("p"), arg("dof"));
-    def_vectorized<&cdf_quantile::qexp>(m, "qexp", arg("p"), arg("rate"));
+    def_vectorized<&cdf_quantile::qexp, cdf_quantile::ExpQuantile>(m, "qexp", arg("p"), arg("rate"));
     def_vectorized<&cdf_quantile::qf, cdf_quantile::FQuantile>(m, "qf", arg("p"), arg("df1"), arg("df2"));
     def_vectorized<&cdf_quantile::qgamma, cdf_quantile::GammaQuantile>(m, "qgamma", arg("p"), arg("shape"), arg("scale"));
     def_vectorized<&cdf_quantile::qinvgamma, cdf_quantile::InvGammaQuantile>(m, "qinvgamma", arg("p"), arg("shape"), arg("scale"));
-    def_vectorized<&cdf_quantile::qlaplace>(m, "qlaplace", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qlaplace, cdf_quantile::LaplaceQuantile>(m, "qlaplace", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qlnorm>(m, "qlnorm", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf_quantile::qlogis>(m, "qlogis", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qlogis, cdf_quantile::LogisticQuantile>(m, "qlogis", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qpois, cdf_quantile::PoissonQuantile>(m, "qpois", arg("p"), arg("rate"));
     def_vectorized<&cdf_quantile::qt, cdf_quantile::TQuantile>(m, "qt", arg("p"), arg("dof"));
     def_vectorized<&cdf_quantile::qunif>(m, "qunif", arg("p"), arg("a"), arg("b"));
-    def_vectorized<&cdf_quantile::qweibull>(m, "qweibull", arg("p"), arg("shape"), arg("scale"));
+    def_vectorized<&cdf_quantile::qweibull, cdf_quantile::WeibullQuantile>(m, "qweibull", arg("p"), arg("shape"), arg("scale"));
 }
 
 }  // namespace pradix
