@@ -34,14 +34,16 @@ def peers(n):
     return {"pnorm": ("ndtr", lambda: sc.ndtr((x - 0.5) / 2.0))}
 
 
-def cases(n):
+def inputs(n):
+    """Points of each kind, the same in every run: normal, gamma-distributed,
+    probabilities, Poisson and binomial counts, points in (0, 1)."""
     rng = np.random.default_rng(1)
-    x = rng.normal(size=n)
-    xp = rng.gamma(2.0, size=n)
-    u = rng.uniform(0.001, 0.999, size=n)
-    k = rng.poisson(4.0, size=n)
-    kb = rng.binomial(20, 0.3, size=n)
-    xb = rng.uniform(0.001, 0.999, size=n)
+    return (rng.normal(size=n), rng.gamma(2.0, size=n), rng.uniform(0.001, 0.999, size=n),
+            rng.poisson(4.0, size=n), rng.binomial(20, 0.3, size=n), rng.uniform(0.001, 0.999, size=n))
+
+
+def cases(n):
+    x, xp, u, k, kb, xb = inputs(n)
     g = np.random.default_rng(2)
     # name: (pradix call, reference call)
     return {
@@ -119,13 +121,7 @@ def cases(n):
 def goals(n):
     """(name, pradix call, peer name, peer call, goal): the targets of the speed work, each against the
     peer a user would otherwise call on the same inputs."""
-    rng = np.random.default_rng(1)
-    x = rng.normal(size=n)
-    xp = rng.gamma(2.0, size=n)
-    u = rng.uniform(0.001, 0.999, size=n)
-    k = rng.poisson(4.0, size=n)
-    kb = rng.binomial(20, 0.3, size=n)
-    xb = rng.uniform(0.001, 0.999, size=n)
+    x, xp, u, k, kb, xb = inputs(n)
     mt = np.random.Generator(np.random.MT19937(2))
     return [
         ("dnorm", lambda: pradix.dnorm(x, 0.5, 2.0), "stats.norm.pdf", lambda: st.norm.pdf(x, 0.5, 2.0), 1.5),

@@ -154,16 +154,6 @@ private:
 template <auto Kernel>
 struct Memoized : std::false_type {};
 
-// Preparations that evaluate blocks of points: at_block(x, out, n), n up to
-// num::BLOCK, with out[i] == at(x[i]) bit for bit.
-template <typename Prep, typename = void>
-struct HasBlock : std::false_type {};
-
-template <typename Prep>
-struct HasBlock<Prep, std::void_t<decltype(std::declval<const Prep&>().at_block(
-                          std::declval<const double*>(), std::declval<double*>(), std::size_t{}))>>
-    : std::true_type {};
-
 // Layout classification, with the same rules as the original binding layer:
 // arguments of one element never break triviality; the others need the full
 // broadcast shape and strides that are exactly C (or F) contiguous.
@@ -264,7 +254,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             }
         }
         const Prep prep = Prep::prepare(load_t<I>::get(read<stored_t<I>>(base[I]))...);
-        if constexpr (HasBlock<Prep>::value && std::is_same_v<X, double> && !Memoized<Kernel>::value) {
+        if constexpr (num::HasAtBlock<Prep>::value && std::is_same_v<X, double> && !Memoized<Kernel>::value) {
             walk_rows<1>(out, count, {base[0]}, {strides[0]}, shape,
                          [&](std::array<const char*, 1> at, const std::array<Py_intptr_t, 1>& step, double* o,
                              Py_intptr_t n) {

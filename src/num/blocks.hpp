@@ -15,6 +15,8 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
+#include <utility>
 #include <cstdint>
 
 #include "erf.hpp"
@@ -152,5 +154,15 @@ inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         }
     });
 }
+
+// Preparations that evaluate blocks of points: at_block(x, out, n), n up to
+// BLOCK, with out[i] == at(x[i]) bit for bit.
+template <typename Prep, typename = void>
+struct HasAtBlock : std::false_type {};
+
+template <typename Prep>
+struct HasAtBlock<Prep, std::void_t<decltype(std::declval<const Prep&>().at_block(
+                            std::declval<const double*>(), std::declval<double*>(), std::size_t{}))>>
+    : std::true_type {};
 
 }  // namespace pradix::num

@@ -136,13 +136,6 @@ double polar_normal(Bits& engine) {
 // itself is prepare(parameters...).draw(engine).  Invalid parameters give
 // NaN from both without consuming anything.
 
-template <typename Q, typename = void>
-struct HasAtBlock : std::false_type {};
-
-template <typename Q>
-struct HasAtBlock<Q, std::void_t<decltype(std::declval<const Q&>().at_block(
-                         std::declval<const double*>(), std::declval<double*>(), std::size_t{}))>>
-    : std::true_type {};
 
 // A sampler by inversion: `invalid` is the sampler's own parameter check,
 // `quantile` the prepared quantile (at, and at_block where it has one).
@@ -160,7 +153,7 @@ struct Inversion {
             for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
             return;
         }
-        if constexpr (HasAtBlock<Quantile>::value) {
+        if constexpr (num::HasAtBlock<Quantile>::value) {
             double u[num::BLOCK];
             positive_uniforms(engine, u, n);
             quantile.at_block(u, out, n);
