@@ -2,8 +2,10 @@
 
     .venv/bin/python bench/interrupt_overhead.py BASE_DIR [--rounds R]
 
-BASE_DIR holds another build of the module (for instance the parent commit
-installed with `pip install --no-deps --target BASE_DIR <checkout>`).  Each
+BASE_DIR holds another build of the module: for instance the parent commit,
+or this checkout with `num::interrupt::check` and `StopPoll::operator()`
+made to return false (the polls compiled out), installed with
+`pip install --no-deps --target BASE_DIR <checkout>`.  Each
 round times every case once in a fresh process per build, alternating the
 builds; the best time of each is kept and their ratio printed (this / base:
 above 1 means the polls cost time).  Ratios are what matter on a shared
@@ -21,14 +23,18 @@ CASES = {
     "pbinom sum": "pradix.pbinom(2 * 10**5, 4 * 10**5, 0.5)",
     "qbinom search": "pradix.qbinom(0.5, 10**6, 0.5)",
     "qpois search": "pradix.qpois(1e-300, 1e5)",
+    "dnorm loop": "pradix.dnorm(x, 0.5, 2.0)",
+    "pnorm walk": "pradix.pnorm(x, x[::-1], 2.0 + 0.0 * x)",
 }
 
 TIMER = r'''
 import sys, time
 if {path!r}:
     sys.path.insert(0, {path!r})
+import numpy
 import pradix
 pradix.dnorm([0.0])
+x = numpy.linspace(-3.0, 3.0, 4 * 10**6)
 call = lambda: {call}
 t0 = time.perf_counter(); call(); print(time.perf_counter() - t0)
 '''
