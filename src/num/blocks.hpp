@@ -39,7 +39,15 @@ inline void scalar_erf_below(const double* x, const double* w, double* out, std:
     for (std::size_t i = 0; i < n; ++i) out[i] = erf_below(x[i], w[i]);
 }
 
-inline constexpr Table SCALAR{"scalar", &scalar_exp, &scalar_log, &scalar_erf_above, &scalar_erf_below};
+inline void scalar_gamma_lower(double a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_lower(a, x[i]);
+}
+inline void scalar_gamma_upper(double a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a, x[i]);
+}
+
+inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,        &scalar_erf_above,
+                              &scalar_erf_below, &scalar_gamma_lower, &scalar_gamma_upper};
 
 inline const Table* active = &SCALAR;
 
