@@ -92,7 +92,7 @@ for name, params in CASES.items():
                 if not np.array_equal(got.view(np.uint64), full.view(np.uint64)):
                     bad.append((name, p, mode))
 u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53, 1.0, 1.5, -0.5, np.nan],
-                    rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100)])
+                    rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
 QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE,
           "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE}
 for name, params in QCASES.items():
