@@ -53,6 +53,19 @@ def test_target_gives_scalar_bits(target, fn):
         assert np.array_equal(bits(getattr(tk, fn + "_n")(target, x[-n:])), want[-n:])
 
 
+@pytest.mark.parametrize("target", [name for name, _ in TARGETS])
+@pytest.mark.parametrize("upper", [False, True])
+def test_target_gives_scalar_gamma_fractions(target, upper):
+    if target not in RUNNING:
+        pytest.skip(f"this processor does not run the {target} target")
+    x = np.abs(ARGS["exp"][np.isfinite(ARGS["exp"])])
+    for a in (1e-3, 0.5, 1.0, 2.5, 9.99, 40.0, 3000.0):
+        want = bits(tk.gamma_fraction_n("scalar", upper, a, x))
+        assert np.array_equal(bits(tk.gamma_fraction_n(target, upper, a, x)), want)
+        for n in range(1, 10):
+            assert np.array_equal(bits(tk.gamma_fraction_n(target, upper, a, x[-n:])), want[-n:])
+
+
 def test_choice():
     best = RUNNING[-1]
     assert tk.lane_choice(None) == best

@@ -9,6 +9,9 @@
 // fraction's shortcuts (exp's E(0) = 1, log's L at z = 0) are values the full
 // fraction gives as well, so the choice of table never shows in a result.
 //
+// The tables also hold the incomplete gamma function's fractions, which
+// its block forms call directly (incomplete_gamma.hpp).
+//
 // The active table is the scalar one until the module picks the best for
 // the processor, once, at import (src/module/lane_choice.cpp).  Everything
 // runs with the interpreter lock held; the pointer is set before any call.
