@@ -159,7 +159,7 @@ public:
             if (settle(x[i], out[i])) continue;
             const detail::GammaRegion region = detail::gamma_p_region(a_, x[i]);
             if (region == detail::GammaRegion::quadrature) {
-                out[i] = clamp_unit(quadrature(x[i]));
+                out[i] = clamp_unit(quadrature_by_nodes(x[i]));
                 continue;
             }
             if (region == detail::GammaRegion::lower_fraction) {
@@ -222,6 +222,23 @@ private:
             const double t = ((ub - lb) * detail::GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
             return (((ub - lb) * detail::GL50_WEIGHT[j]) * 0.5) * exp(((log(t) * am1_) - t) - lg_);
         };
+        double sum = term(detail::GL50_POINTS - 1);
+        for (int j = detail::GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
+        return sum;
+    }
+
+    // The same sum with the nodes' logarithms and exponentials taken
+    // together (log_n, exp_n), for the same bits.
+    double quadrature_by_nodes(double x) const {
+        const double ub = std::min(x, top_);
+        const double lb = std::max(0.0, std::min(x, a_) - drop_);
+        double t[detail::GL50_POINTS];
+        double e[detail::GL50_POINTS];
+        for (int j = 0; j < detail::GL50_POINTS; ++j) t[j] = ((ub - lb) * detail::GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
+        log_n(t, e, detail::GL50_POINTS);
+        for (int j = 0; j < detail::GL50_POINTS; ++j) e[j] = ((e[j] * am1_) - t[j]) - lg_;
+        exp_n(e, e, detail::GL50_POINTS);
+        auto term = [&](int j) { return (((ub - lb) * detail::GL50_WEIGHT[j]) * 0.5) * e[j]; };
         double sum = term(detail::GL50_POINTS - 1);
         for (int j = detail::GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
         return sum;
