@@ -53,6 +53,19 @@ def test_target_gives_scalar_bits(target, fn):
         assert np.array_equal(bits(getattr(tk, fn + "_n")(target, x[-n:])), want[-n:])
 
 
+@pytest.mark.parametrize("target", [name for name, _ in TARGETS])
+@pytest.mark.parametrize("upper", [False, True])
+def test_target_gives_scalar_gamma_fractions(target, upper):
+    if target not in RUNNING:
+        pytest.skip(f"this processor does not run the {target} target")
+    x = np.abs(ARGS["exp"][np.isfinite(ARGS["exp"])])
+    for a in (1e-3, 0.5, 1.0, 2.5, 9.99, 40.0, 3000.0):
+        want = bits(tk.gamma_fraction_n("scalar", upper, a, x))
+        assert np.array_equal(bits(tk.gamma_fraction_n(target, upper, a, x)), want)
+        for n in range(1, 10):
+            assert np.array_equal(bits(tk.gamma_fraction_n(target, upper, a, x[-n:])), want[-n:])
+
+
 def test_choice():
     best = RUNNING[-1]
     assert tk.lane_choice(None) == best
@@ -92,8 +105,9 @@ for name, params in CASES.items():
                 if not np.array_equal(got.view(np.uint64), full.view(np.uint64)):
                     bad.append((name, p, mode))
 u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53, 1.0, 1.5, -0.5, np.nan],
-                    rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100)])
-QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE}
+                    rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
+QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE,
+          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE}
 for name, params in QCASES.items():
     fn = getattr(pradix, name)
     for p in params:

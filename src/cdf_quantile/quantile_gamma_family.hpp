@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "../num/blocks.hpp"
 #include "../num/incomplete_gamma.hpp"
@@ -104,6 +105,38 @@ inline double qweibull(double p, double shape, double scale) { return WeibullQua
 
 // The gamma-type quantiles are their preparations (validity, the rows on
 // the parameters alone, the prepared inverse of P(shape, .)) evaluated at p.
+// A preparation Q provides
+//     bool row(double p, double& v) const;  // true: v is the quantile;
+//                                           // false: v is the probability
+//                                           // handed to the inverse
+//     double join(double g) const;          // the quantile from the inverse's g
+// and its inverse; at_block gives at's bits for a block of points, the
+// inverse's corrections run for the block's points together.
+
+template <typename Q>
+double gamma_quantile_at(const Q& q, double p) {
+    double v;
+    return q.row(p, v) ? v : q.join(q.inverse.at(v));
+}
+
+template <typename Q>
+void gamma_quantile_block(const Q& q, const double* p, double* out, std::size_t n) {
+    num::by_pieces<num::PIECE>(n, [&](std::size_t at, std::size_t count) {
+        std::uint16_t index[num::PIECE];
+        double v[num::PIECE];
+        double g[num::PIECE];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (q.row(p[at + i], v[m])) {
+                out[at + i] = v[m];
+            } else {
+                index[m++] = static_cast<std::uint16_t>(i);
+            }
+        }
+        q.inverse.at_block(v, g, m);
+        for (std::size_t j = 0; j < m; ++j) out[at + index[j]] = q.join(g[j]);
+    });
+}
 
 struct ChisqQuantile {
     bool invalid;  // NaN or negative dof
@@ -116,13 +149,17 @@ struct ChisqQuantile {
         return q;
     }
 
-    double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return INF;
-        const double g = inverse.at(p);
-        return g + g;
+    bool row(double p, double& v) const {
+        if (bad_probability(p) || invalid) return num::settled(v, NaN);
+        if (p == 0.0) return num::settled(v, 0.0);
+        if (p == 1.0) return num::settled(v, INF);
+        v = p;
+        return false;
     }
+    double join(double g) const { return g + g; }
+
+    double at(double p) const { return gamma_quantile_at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { gamma_quantile_block(*this, p, out, n); }
 };
 
 inline double qchisq(double p, double dof) { return ChisqQuantile::prepare(dof).at(p); }
@@ -150,12 +187,18 @@ struct GammaQuantile {
         return q;
     }
 
-    double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return INF;
-        return regular ? inverse.at(p) * scale : settled;
+    bool row(double p, double& v) const {
+        if (bad_probability(p) || invalid) return num::settled(v, NaN);
+        if (p == 0.0) return num::settled(v, 0.0);
+        if (p == 1.0) return num::settled(v, INF);
+        if (!regular) return num::settled(v, settled);
+        v = p;
+        return false;
     }
+    double join(double g) const { return g * scale; }
+
+    double at(double p) const { return gamma_quantile_at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { gamma_quantile_block(*this, p, out, n); }
 };
 
 inline double qgamma(double p, double shape, double scale) { return GammaQuantile::prepare(shape, scale).at(p); }
@@ -185,13 +228,20 @@ struct InvGammaQuantile {
         return q;
     }
 
-    double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return INF;
-        if (!regular) return settled;
-        return no_scale ? 0.0 : scale / inverse.at(1.0 - p);
+    // The inverse runs at 1 - p.
+    bool row(double p, double& v) const {
+        if (bad_probability(p) || invalid) return num::settled(v, NaN);
+        if (p == 0.0) return num::settled(v, 0.0);
+        if (p == 1.0) return num::settled(v, INF);
+        if (!regular) return num::settled(v, settled);
+        if (no_scale) return num::settled(v, 0.0);
+        v = 1.0 - p;
+        return false;
     }
+    double join(double g) const { return scale / g; }
+
+    double at(double p) const { return gamma_quantile_at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { gamma_quantile_block(*this, p, out, n); }
 };
 
 inline double qinvgamma(double p, double shape, double scale) {

@@ -9,6 +9,9 @@
 // fraction's shortcuts (exp's E(0) = 1, log's L at z = 0) are values the full
 // fraction gives as well, so the choice of table never shows in a result.
 //
+// The tables also hold the incomplete gamma function's fractions, which
+// its block forms call directly (incomplete_gamma.hpp).
+//
 // The active table is the scalar one until the module picks the best for
 // the processor, once, at import (src/module/lane_choice.cpp).  Everything
 // runs with the interpreter lock held; the pointer is set before any call.
@@ -41,7 +44,15 @@ inline void scalar_erf_below(const double* x, const double* w, double* out, std:
     for (std::size_t i = 0; i < n; ++i) out[i] = erf_below(x[i], w[i]);
 }
 
-inline constexpr Table SCALAR{"scalar", &scalar_exp, &scalar_log, &scalar_erf_above, &scalar_erf_below};
+inline void scalar_gamma_lower(double a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_lower(a, x[i]);
+}
+inline void scalar_gamma_upper(double a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a, x[i]);
+}
+
+inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,        &scalar_erf_above,
+                              &scalar_erf_below, &scalar_gamma_lower, &scalar_gamma_upper};
 
 inline const Table* active = &SCALAR;
 

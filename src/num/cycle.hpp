@@ -26,7 +26,10 @@ inline std::uint64_t bits_of(double v) {
 class CycleFinder {
 public:
     // Records the starting state S_0.
-    CycleFinder(double a, double b) { store(0, a, b); }
+    CycleFinder(double a, double b) { start(a, b); }
+    // Unstarted, for arrays of finders (block forms); start before use.
+    CycleFinder() = default;
+    void start(double a, double b) { store(0, a, b); }
 
     // Called with S_i, the state after step i of `steps`.  If S_i repeats one
     // of the recent states, sets (a, b) to S_steps and returns true;

@@ -64,8 +64,6 @@ namespace detail {
 inline constexpr double GAMMA_SMALL_SHAPE = 10.0;
 inline constexpr double GAMMA_DISTANCE_LIMIT = 10.0;
 inline constexpr double GAMMA_RATIO_LIMIT = 3.0;
-inline constexpr int GAMMA_LOWER_CF_END = 55;
-inline constexpr int GAMMA_UPPER_CF_END = 100;
 inline constexpr int GAMMA_INV_STEPS = 36;
 inline constexpr double GAMMA_INV_FLOOR = 1e-4;
 inline constexpr std::int64_t POISSON_SUM_MAX_K = 20;  // largest exact factorial
@@ -91,26 +89,10 @@ inline QuadratureSpan quadrature_span(double a) {
 // lx = log(x) and lg = lgamma(a).
 inline double gamma_prefactor_exponent(double a, double x, double lx, double lg) { return ((lx * a) - x) - lg; }
 
-// The lower function's fraction: P = D / this.
-inline double gamma_p_lower_fraction(double a, double x) {
-    double l = (static_cast<double>(GAMMA_LOWER_CF_END) + a) - 1.0;  // L(55)
-    for (int k = GAMMA_LOWER_CF_END - 1; k >= 2; --k) {
-        const double c = (k % 2 == 1) ? -((static_cast<double>(k + 1) * 0.5) + (a - 1.0))
-                                      : static_cast<double>(k) * 0.5;
-        l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
-    }
-    return (-((a - 1.0) + 1.0) * x) / l + ((a + 1.0) - 1.0);
-}
-
-// The upper function's fraction: P = 1 - D / this.
-inline double gamma_p_upper_fraction(double a, double x) {
-    auto t = [a, x](int k) { return (static_cast<double>(2 * k - 1) - a) + x; };
-    double u = t(GAMMA_UPPER_CF_END);  // U(100)
-    for (int k = GAMMA_UPPER_CF_END - 1; k >= 2; --k) {
-        u = ((a - static_cast<double>(k)) * static_cast<double>(k)) / u + t(k);
-    }
-    return (a - 1.0) / u + ((1.0 - a) + x);
-}
+// The fractions (lanes/fractions.hpp, written once for scalars and lanes):
+// P = D / lower, P = 1 - D / upper.
+inline double gamma_p_lower_fraction(double a, double x) { return lanes::gamma_lower(a, x); }
+inline double gamma_p_upper_fraction(double a, double x) { return lanes::gamma_upper(a, x); }
 
 enum class GammaRegion { lower_fraction, upper_fraction, quadrature };
 
@@ -154,31 +136,53 @@ public:
         return eval(x, [lx] { return lx; });
     }
 
-    // out[i] = at(x[i]) for n points, the logarithms and prefactors of the
-    // fraction regions' points together (the quadrature is left per point).
+    // out[i] = at(x[i]) for n points, the logarithms, prefactors and
+    // fractions of the fraction regions' points together (the quadrature is
+    // left per point).
     void at_block(const double* x, double* out, std::size_t n) const {
         by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
-            const double* xs = x + at;
-            double* os = out + at;
-            std::uint16_t index[PIECE];
             double l[PIECE];
-            std::size_t m = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (settle(xs[i], os[i])) continue;
-                if (detail::gamma_p_region(a_, xs[i]) == detail::GammaRegion::quadrature) {
-                    os[i] = clamp_unit(quadrature(xs[i]));
-                } else {
-                    l[m] = xs[i];
-                    index[m++] = static_cast<std::uint16_t>(i);
-                }
-            }
-            log_n(l, l, m);
-            for (std::size_t j = 0; j < m; ++j) {
-                l[j] = detail::gamma_prefactor_exponent(a_, xs[index[j]], l[j], lg_);
-            }
-            exp_n(l, l, m);
-            for (std::size_t j = 0; j < m; ++j) os[index[j]] = clamp_unit(from_prefactor(xs[index[j]], l[j]));
+            log_n(x + at, l, count);  // settled points' logarithms are unused
+            at_block(x + at, l, out + at, count);
         });
+    }
+
+    // out[i] = at(x[i], lx[i]) for n points, n at most PIECE.
+    void at_block(const double* x, const double* lx, double* out, std::size_t n) const {
+        std::uint16_t index[PIECE];
+        double e[PIECE];  // the prefactors' exponents, then the prefactors
+        double f[PIECE];  // the lower fraction's points from the front, the upper's from the back
+        std::size_t m = 0;
+        std::size_t lower = 0;
+        std::size_t upper = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (settle(x[i], out[i])) continue;
+            const detail::GammaRegion region = detail::gamma_p_region(a_, x[i]);
+            if (region == detail::GammaRegion::quadrature) {
+                out[i] = clamp_unit(quadrature_by_nodes(x[i]));
+                continue;
+            }
+            if (region == detail::GammaRegion::lower_fraction) {
+                f[lower++] = x[i];
+            } else {
+                f[PIECE - 1 - upper++] = x[i];
+            }
+            e[m] = detail::gamma_prefactor_exponent(a_, x[i], lx[i], lg_);
+            index[m++] = static_cast<std::uint16_t>(i);
+        }
+        exp_n(e, e, m);
+        lanes::active->gamma_lower(a_, f, f, lower);
+        lanes::active->gamma_upper(a_, f + (PIECE - upper), f + (PIECE - upper), upper);
+        lower = 0;
+        upper = 0;
+        for (std::size_t j = 0; j < m; ++j) {
+            const std::size_t i = index[j];
+            if (detail::gamma_p_region(a_, x[i]) == detail::GammaRegion::lower_fraction) {
+                out[i] = clamp_unit(e[j] / f[lower++]);
+            } else {
+                out[i] = clamp_unit(1.0 - e[j] / f[PIECE - 1 - upper++]);
+            }
+        }
     }
 
     // lgamma(a), for callers that need it too.
@@ -218,6 +222,23 @@ private:
             const double t = ((ub - lb) * detail::GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
             return (((ub - lb) * detail::GL50_WEIGHT[j]) * 0.5) * exp(((log(t) * am1_) - t) - lg_);
         };
+        double sum = term(detail::GL50_POINTS - 1);
+        for (int j = detail::GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
+        return sum;
+    }
+
+    // The same sum with the nodes' logarithms and exponentials taken
+    // together (log_n, exp_n), for the same bits.
+    double quadrature_by_nodes(double x) const {
+        const double ub = std::min(x, top_);
+        const double lb = std::max(0.0, std::min(x, a_) - drop_);
+        double t[detail::GL50_POINTS];
+        double e[detail::GL50_POINTS];
+        for (int j = 0; j < detail::GL50_POINTS; ++j) t[j] = ((ub - lb) * detail::GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
+        log_n(t, e, detail::GL50_POINTS);
+        for (int j = 0; j < detail::GL50_POINTS; ++j) e[j] = ((e[j] * am1_) - t[j]) - lg_;
+        exp_n(e, e, detail::GL50_POINTS);
+        auto term = [&](int j) { return (((ub - lb) * detail::GL50_WEIGHT[j]) * 0.5) * e[j]; };
         double sum = term(detail::GL50_POINTS - 1);
         for (int j = detail::GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
         return sum;
@@ -263,41 +284,122 @@ public:
     // With every one of the 36 corrections run (all_steps) or ended early
     // once the state repeats, which gives the same result.
     double steps(double p, bool all_steps) const {
-        if (nan_ || is_nan(p)) return NaN;
-        if (p < EPS) return 0.0;
-        if (p > 1.0) return NaN;
-        if (near_zero(1.0 - p)) return INF;
-        if (tiny_) return 0.0;
-        const double a = a_;
-
         double x;
-        if (a > 1.0) {
-            const double g = p > 0.5 ? -1.0 : 1.0;
-            const double q = p > 0.5 ? 1.0 - p : p;
-            const double z = detail::tail_deviate(sqrt(log(q) * -2.0));
-            const double u = wh_bias_ - (z * g) / wh_spread_;
-            x = std::max(detail::GAMMA_INV_FLOOR, u * u * u * a);
-        } else {
-            x = p < r_ ? exp(log(p / r_) * inv_a_) : 1.0 - log(1.0 - (p - r_) / one_minus_r_);
-        }
-
+        if (settle(p, x)) return x;
+        x = start(p);
         // log(x) of each estimate is taken once, for P and for the density
         // (the starting value's also serves the first correction).
-        auto density = [this](double at, double log_at) { return exp(((log_at * am1_) - at) - lg_); };
         double lx = log(x);
-        double d = density(x, lx);
+        double d = exp(density_exponent(x, lx));
         detail::CycleFinder cycle(x, d);
         for (int step = 1; step <= detail::GAMMA_INV_STEPS; ++step) {
-            const double s = (p_.at(x, lx) - p) / d;
-            const double q = clamp_curvature(1.0 - (((am1_ / x - 1.0) * d) / d) * (s * 0.5), CURVATURE_MAX);
-            const double next = x - s / q;
-            d = density(x, lx);  // this correction's input, weighs the next correction
+            const double next = corrected(p, x, p_.at(x, lx), d);
+            d = exp(density_exponent(x, lx));  // this correction's input, weighs the next correction
             x = next;
             if (step == detail::GAMMA_INV_STEPS) break;
             if (!all_steps && cycle.settle(step, detail::GAMMA_INV_STEPS, x, d)) break;
             lx = log(x);
         }
         return x;
+    }
+
+    // out[i] = at(p[i]) for n points.  The points of a piece make their
+    // corrections in lock-step, each with its own steps and its own early
+    // end: every step's logarithms, exponentials and fractions are taken for
+    // the still-running points together.  (Pieces of 8 points keep the
+    // cycle finders' histories within 1 KiB.)
+    void at_block(const double* p, double* out, std::size_t n) const {
+        by_pieces<INV_PIECE>(n, [&](std::size_t at, std::size_t count) {
+            const double* ps = p + at;
+            double* os = out + at;
+            std::uint8_t live[INV_PIECE];  // the running points, in order
+            double x[INV_PIECE];           // each point's estimate, its log and its density weight
+            double lx[INV_PIECE];
+            double d[INV_PIECE];
+            detail::CycleFinder cycle[INV_PIECE];
+            double gx[INV_PIECE];  // the running points' x, log x, P and density, gathered
+            double gl[INV_PIECE];
+            double gp[INV_PIECE];
+            double ge[INV_PIECE];
+            std::size_t k = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (settle(ps[i], os[i])) continue;
+                x[i] = start(ps[i]);
+                gx[k] = x[i];
+                live[k++] = static_cast<std::uint8_t>(i);
+            }
+            log_n(gx, gl, k);
+            for (std::size_t j = 0; j < k; ++j) ge[j] = density_exponent(gx[j], gl[j]);
+            exp_n(ge, ge, k);
+            for (std::size_t j = 0; j < k; ++j) {
+                const std::size_t i = live[j];
+                lx[i] = gl[j];
+                d[i] = ge[j];
+                cycle[i].start(x[i], d[i]);
+            }
+            for (int step = 1; step <= detail::GAMMA_INV_STEPS && k > 0; ++step) {
+                for (std::size_t j = 0; j < k; ++j) {
+                    gx[j] = x[live[j]];
+                    gl[j] = lx[live[j]];
+                    ge[j] = density_exponent(gx[j], gl[j]);
+                }
+                p_.at_block(gx, gl, gp, k);
+                exp_n(ge, ge, k);
+                std::size_t running = 0;
+                for (std::size_t j = 0; j < k; ++j) {
+                    const std::size_t i = live[j];
+                    const double next = corrected(ps[i], x[i], gp[j], d[i]);
+                    d[i] = ge[j];
+                    x[i] = next;
+                    if (step == detail::GAMMA_INV_STEPS || cycle[i].settle(step, detail::GAMMA_INV_STEPS, x[i], d[i])) {
+                        os[i] = x[i];
+                    } else {
+                        gx[running] = x[i];
+                        live[running++] = static_cast<std::uint8_t>(i);
+                    }
+                }
+                k = running;
+                log_n(gx, gl, k);
+                for (std::size_t j = 0; j < k; ++j) lx[live[j]] = gl[j];
+            }
+        });
+    }
+
+private:
+    static constexpr std::size_t INV_PIECE = 8;
+
+    // The rows: true with the result in v.
+    bool settle(double p, double& v) const {
+        if (nan_ || is_nan(p)) return settled(v, NaN);
+        if (p < EPS) return settled(v, 0.0);
+        if (p > 1.0) return settled(v, NaN);
+        if (near_zero(1.0 - p)) return settled(v, INF);
+        if (tiny_) return settled(v, 0.0);
+        return false;
+    }
+
+    // The starting value.
+    double start(double p) const {
+        const double a = a_;
+        if (a > 1.0) {
+            const double g = p > 0.5 ? -1.0 : 1.0;
+            const double q = p > 0.5 ? 1.0 - p : p;
+            const double z = detail::tail_deviate(sqrt(log(q) * -2.0));
+            const double u = wh_bias_ - (z * g) / wh_spread_;
+            return std::max(detail::GAMMA_INV_FLOOR, u * u * u * a);
+        }
+        return p < r_ ? exp(log(p / r_) * inv_a_) : 1.0 - log(1.0 - (p - r_) / one_minus_r_);
+    }
+
+    // The gamma density at x is the exponential of this, from lx = log(x).
+    double density_exponent(double x, double lx) const { return ((lx * am1_) - x) - lg_; }
+
+    // The correction of x towards P(a, x) = p, from prob = P(a, x) and the
+    // density weight d.
+    double corrected(double p, double x, double prob, double d) const {
+        const double s = (prob - p) / d;
+        const double q = clamp_curvature(1.0 - (((am1_ / x - 1.0) * d) / d) * (s * 0.5), CURVATURE_MAX);
+        return x - s / q;
     }
 
 private:

@@ -45,6 +45,15 @@ void expose_lanes(py::module_& m) {
     m.def("exp_n", &run<&pradix::num::exp_n>);
     m.def("log_n", &run<&pradix::num::log_n>);
     m.def("erf_n", &run<&pradix::num::erf_n>);
+    // The incomplete gamma function's lower or upper fraction at shape a,
+    // through a named target.
+    m.def("gamma_fraction_n", [](const std::string& name, bool upper, double a,
+                                 py::array_t<double, py::array::c_style | py::array::forcecast> x) {
+        const Table& t = by_name(name);
+        py::array_t<double> out(x.size());
+        (upper ? t.gamma_upper : t.gamma_lower)(a, x.data(), out.mutable_data(), static_cast<std::size_t>(x.size()));
+        return out;
+    });
 }
 
 }  // namespace testkit

@@ -1,4 +1,5 @@
-// The continued fractions of exp, log and erf, written once for any lane
+// The continued fractions of exp, log, erf and the incomplete gamma
+// function, written once for any lane
 // type V: double (the scalar kernels) or a GCC vector of doubles (the
 // per-target block functions, target_*.cpp).  Every lane runs exactly the
 // scalar operations in the scalar order; the bodies hold no comparison and
@@ -19,6 +20,8 @@ inline constexpr int EXP_CF_END = 25;
 inline constexpr int LOG_CF_END = 25;
 inline constexpr int ERF_CF_END = 60;
 inline constexpr double SQRT_PI = 1.772453850905516;
+inline constexpr int GAMMA_LOWER_CF_END = 55;
+inline constexpr int GAMMA_UPPER_CF_END = 100;
 
 // E(y) = 1 / (1 - y / T_2), T_d = (y/(d-1) + 1) - (y/d) / T_(d+1), T_25 = 1.
 // y/d is shared by levels d and d + 1: computed once, as the same division.
@@ -75,6 +78,30 @@ V erf_below(V x, V w) {
         g = (static_cast<double>(2 * k - 1) - z2) + (static_cast<double>(4 * k) * z) / g;
     }
     return (b * (x + x)) / ((z * 4.0) / g + (1.0 - z2));
+}
+
+// The lower incomplete gamma function's fraction at shape a (the same for
+// every lane): P = x^a e^-x / Gamma(a) / this.  Levels 55 down to 2.
+template <class V, class Target = void>
+V gamma_lower(double a, V x) {
+    V l = (V{} + ((static_cast<double>(GAMMA_LOWER_CF_END) + a) - 1.0));  // L(55)
+    for (int k = GAMMA_LOWER_CF_END - 1; k >= 2; --k) {
+        const double c = (k % 2 == 1) ? -((static_cast<double>(k + 1) * 0.5) + (a - 1.0))
+                                      : static_cast<double>(k) * 0.5;
+        l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
+    }
+    return (-((a - 1.0) + 1.0) * x) / l + ((a + 1.0) - 1.0);
+}
+
+// The upper function's fraction: P = 1 - x^a e^-x / Gamma(a) / this.
+// Levels 100 down to 2, T_k = ((2k - 1) - a) + x.
+template <class V, class Target = void>
+V gamma_upper(double a, V x) {
+    V u = (static_cast<double>(2 * GAMMA_UPPER_CF_END - 1) - a) + x;  // U(100)
+    for (int k = GAMMA_UPPER_CF_END - 1; k >= 2; --k) {
+        u = ((a - static_cast<double>(k)) * static_cast<double>(k)) / u + ((static_cast<double>(2 * k - 1) - a) + x);
+    }
+    return (a - 1.0) / u + ((1.0 - a) + x);
 }
 
 }  // namespace pradix::num::lanes

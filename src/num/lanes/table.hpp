@@ -1,4 +1,5 @@
-// A lane target: the continued fractions of exp, log and erf over arrays,
+// A lane target: the continued fractions of exp, log, erf and the
+// incomplete gamma function over arrays,
 // out[i] = fraction(in[i]) for i < n, bit for bit the scalar fraction.
 // Each target (scalar, or one instruction set) provides one such table of
 // plain function pointers; the block functions of blocks.hpp call whichever
@@ -19,6 +20,9 @@ struct Table {
     // erf_above(x[i], w[i]) and erf_below(x[i], w[i])
     void (*erf_above)(const double* x, const double* w, double* out, std::size_t n);
     void (*erf_below)(const double* x, const double* w, double* out, std::size_t n);
+    // gamma_lower(a, x[i]) and gamma_upper(a, x[i])
+    void (*gamma_lower)(double a, const double* x, double* out, std::size_t n);
+    void (*gamma_upper)(double a, const double* x, double* out, std::size_t n);
 };
 
 }  // namespace pradix::num::lanes

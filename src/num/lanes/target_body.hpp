@@ -141,7 +141,21 @@ struct Blocks {
         }
     }
 
-    static constexpr Table table(const char* name) { return Table{name, &exp, &log, &erf_above, &erf_below}; }
+    static void gamma_lower(double a, const double* x, double* out, std::size_t n) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, lanes::gamma_lower<V, Target>(a, load(x + i)));
+        if (i < n) store_part(out + i, n - i, lanes::gamma_lower<V, Target>(a, load_part(x + i, n - i, 1.0)));
+    }
+
+    static void gamma_upper(double a, const double* x, double* out, std::size_t n) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, lanes::gamma_upper<V, Target>(a, load(x + i)));
+        if (i < n) store_part(out + i, n - i, lanes::gamma_upper<V, Target>(a, load_part(x + i, n - i, 1.0)));
+    }
+
+    static constexpr Table table(const char* name) {
+        return Table{name, &exp, &log, &erf_above, &erf_below, &gamma_lower, &gamma_upper};
+    }
 };
 
 }  // namespace pradix::num::lanes
