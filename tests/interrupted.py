@@ -1,5 +1,9 @@
 """Sends SIGINT to a child process 0.3 s into a long call.
 
+The child restores Python's default SIGINT handler first (a suite started as
+a background job hands its children SIGINT ignored), so the signal always
+reaches the call.
+
 The call runs with the interpreter lock held, so no thread of the child
 could send the signal in time: the test process sends it.  The child reports
 what the call did ("returned" or the name of the exception), then, as JSON,
@@ -18,8 +22,11 @@ import pradix
 QUICK = "[pradix.qbinom(0.5, 1000, 0.3), pradix.pbinom(2500, 10000, 0.25), pradix.rbinom(70000, 0.5, engine=pradix.Engine(1))]"
 
 CHILD = r'''
-import json, sys
+import json, signal, sys
+import numpy as np
 import pradix
+# A child started from a background job inherits SIGINT as ignored.
+signal.signal(signal.SIGINT, signal.default_int_handler)
 pradix.dnorm([0.0])  # NumPy is imported on first use: not during the call
 engine = pradix.Engine(11)
 print("start", flush=True)
@@ -50,7 +57,10 @@ def interrupt(call, after=0.3, timeout=60, tries=2):
             sent = time.perf_counter()
             outcome = child.stdout.readline().strip()
             delay = time.perf_counter() - sent
-            out, err = child.communicate(timeout=timeout)
+            # The rest through the same text stream: communicate() would
+            # miss whatever readline() has already buffered.
+            child.wait(timeout=timeout)
+            out, err = child.stdout.read(), child.stderr.read()
         finally:
             child.kill()
             child.wait()

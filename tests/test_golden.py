@@ -1,7 +1,10 @@
 """Every function still gives, bit for bit, the results recorded in
 tests/data/golden.npz (made by tools/make_golden.py), against whatever
-pradix is importable.  A failure names the function, the mode and grid, the
-first differing arguments and both bit patterns."""
+pradix is importable, through every evaluation path of the element loop:
+full arrays, broadcast axes, strided and Fortran-ordered views, one array of
+points with scalar parameters, and all-scalar calls.  A failure names the
+function, the mode and grid, the path, the first differing arguments and
+both bit patterns."""
 import importlib.util
 import os
 
@@ -14,13 +17,14 @@ make_golden = importlib.util.module_from_spec(_found)
 _found.loader.exec_module(make_golden)
 
 CASES = make_golden.load()
-GROUPS = sorted({(section, name) for section, name, *_ in CASES})
+GROUPS = sorted({(section, name, path) for section, name, *_ in CASES for path in make_golden.paths(section)})
 
 
-@pytest.mark.parametrize("section, name", GROUPS, ids=[f"{s}-{n}" for s, n in GROUPS])
-def test_recorded_bits(section, name):
+@pytest.mark.parametrize("section, name, path", GROUPS, ids=[f"{s}-{n}-{p}" for s, n, p in GROUPS])
+def test_recorded_bits(section, name, path):
     if section in ("kit", "scripted") and make_golden._testkit is None:
         pytest.skip("test kit not built")
-    found = [make_golden.difference(*case) for case in CASES if case[:2] == (section, name)]
+    found = [make_golden.difference(s, n, mode, args, want, shape, path)
+             for s, n, mode, args, want, shape in CASES if (s, n) == (section, name)]
     found = [m for m in found if m]
     assert not found, "\n".join(found)

@@ -165,3 +165,16 @@ def test_fixed_parameters_path(name, args):
     assert np.array_equal(np.concatenate([got[:300], got[-300:]]), want, equal_nan=True)
     strided = np.repeat(x[:200], 2)[::2]
     assert np.array_equal(fn(strided, *args), got[:200], equal_nan=True)
+
+
+# Ctrl-C during a long array call: the element loop itself polls, whichever
+# path it takes (a block of points under scalar parameters, or one kernel
+# call per element when a parameter is an array), and returns no result.
+@pytest.mark.parametrize("call", ["pradix.qbeta(np.full(10**7, 0.3), 2.0, 3.0)",
+                                  "pradix.qbeta(np.full(10**7, 0.3), np.full(10**7, 2.0), 3.0)"],
+                         ids=["block", "element"])
+def test_ctrl_c_stops_an_array_call(call):
+    from interrupted import interrupt
+
+    seen = interrupt(call)
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 2.0 and seen["healthy"]

@@ -15,7 +15,10 @@ results of
   pairs whose s lies just above the rescaling threshold.
 These are this build's own results: a check catches a change of a single bit
 anywhere (an altered order of operations, a constant, a rule) and names the
-function, the mode and the first differing arguments.  --check runs against
+function, the mode, the evaluation path and the first differing arguments.
+Each grid of the d, p and q functions is checked through every path of the
+element loop (see PATHS below); the manifest keeps each grid's mesh shape for
+the broadcast path.  --check runs against
 whatever pradix is importable, so other builds and interpreters can be
 compared with it.  Regenerate only for a deliberate change of results, and
 say why in the commit.
@@ -274,24 +277,27 @@ def polar_scripts():
 
 
 def cases():
-    """(section, name, mode, arguments) of every recorded case."""
+    """(section, name, mode, arguments, mesh shape) of every recorded case."""
     out = []
     extra = threshold_grids()
     for name in NAMES:
         ints = integer_columns("module", name)
-        grids = [("grid", mesh(original_grid(name), ints))]
-        grids += [(f"threshold{i}", mesh(axes, ints)) for i, axes in enumerate(extra.get(name, []))]
-        for label, args in grids:
+        grids = [("grid", original_grid(name))]
+        grids += [(f"threshold{i}", axes) for i, axes in enumerate(extra.get(name, []))]
+        for label, axes in grids:
+            args = mesh(axes, ints)
+            shape = [len(a) for a in axes]
             for mode in (["q"] if name[0] == "q" else ["plain", "log"]):
-                out.append(("module", name, f"{mode}/{label}", args))
+                out.append(("module", name, f"{mode}/{label}", args, shape))
     for name, params in SAMPLERS.items():
-        out.append(("streams", name, "seed", [np.array(params, dtype=float)]))
+        out.append(("streams", name, "seed", [np.array(params, dtype=float)], None))
     if _testkit is not None:
         for name, grids in kit_grids().items():
             for i, axes in enumerate(grids):
-                out.append(("kit", name, f"threshold{i}", mesh(axes, integer_columns("kit", name))))
+                out.append(("kit", name, f"threshold{i}", mesh(axes, integer_columns("kit", name)),
+                            [len(a) for a in axes]))
         for i, script in enumerate(polar_scripts()):
-            out.append(("scripted", "polar_normal_of", f"script{i}", [np.array(script, dtype=np.uint64)]))
+            out.append(("scripted", "polar_normal_of", f"script{i}", [np.array(script, dtype=np.uint64)], None))
     return out
 
 
@@ -299,12 +305,80 @@ def bits(values):
     return np.ascontiguousarray(np.asarray(values, dtype=np.float64)).ravel().view(np.uint64)
 
 
-def evaluate(section, name, mode, args):
+# ---- evaluation paths ------------------------------------------------------------
+#
+# Every grid of the d, p and q functions is replayed through each way the
+# element loop can meet it; all must give the recorded bits.
+#   element:   every argument a full contiguous array (one value per point);
+#   broadcast: each argument its own axis of the mesh, broadcast against the
+#              others (the result is the mesh in C order);
+#   strided:   full arrays read through non-contiguous views;
+#   fortran:   full arrays as Fortran-ordered two-dimensional arrays;
+#   prepared:  the points of each parameter combination as one array, the
+#              parameters (and flag) as plain scalars;
+#   scalar:    one all-scalar call per point, no array at all.
+
+PATHS = ("element", "broadcast", "strided", "fortran", "prepared", "scalar")
+
+
+def _flag(mode):
+    return [] if mode.startswith("q/") else [mode.startswith("log/")]
+
+
+def _scalar(a):
+    return a.item()  # int64 elements as Python ints, float64 as floats
+
+
+def _axes(args, shape):
+    """Each meshed argument as its axis, shaped to broadcast against the others."""
+    out = []
+    for k, a in enumerate(args):
+        full = a.reshape(shape)
+        index = tuple(slice(None) if d == k else 0 for d in range(len(shape)))
+        out.append(full[index].reshape([n if d == k else 1 for d, n in enumerate(shape)]))
+    return out
+
+
+def _fortran(a):
+    rows = 2 if a.size % 2 == 0 else 1
+    return np.asfortranarray(a.reshape(a.size // rows, rows, order="F"))
+
+
+def _by_parameters(fn, args, flag, n):
+    """The prepared path: the points of each parameter combination together."""
+    out = np.empty(n, dtype=np.uint64)
+    groups = {}
+    for i in range(n):
+        groups.setdefault(tuple(a[i].tobytes() for a in args[1:]), []).append(i)
+    for rows in groups.values():
+        idx = np.array(rows)
+        params = [_scalar(a[rows[0]]) for a in args[1:]]
+        out[idx] = bits(fn(args[0][idx], *params, *flag))
+    return out
+
+
+def module_result(name, mode, args, shape, path="element"):
+    fn = getattr(pradix, name)
+    flag = _flag(mode)
+    n = args[0].size
+    if path == "element":
+        return bits(fn(*args, *flag))
+    if path == "broadcast":
+        return bits(fn(*_axes(args, shape), *flag))
+    if path == "strided":
+        return bits(fn(*[np.repeat(a, 2)[::2] for a in args], *flag))
+    if path == "fortran":
+        return bits(np.ravel(fn(*[_fortran(a) for a in args], *flag), order="F"))
+    if path == "prepared":
+        return _by_parameters(fn, args, flag, n)
+    if path == "scalar":
+        return bits([fn(*[_scalar(a[i]) for a in args], *flag) for i in range(n)])
+    raise ValueError(path)
+
+
+def evaluate(section, name, mode, args, shape=None, path="element"):
     if section == "module":
-        fn = getattr(pradix, name)
-        if mode.startswith("q/"):
-            return bits(fn(*args))
-        return bits(fn(*args, mode.startswith("log/")))
+        return module_result(name, mode, args, shape, path)
     if section == "streams":
         params = [int(p) if name == "rbinom" and i == 0 else float(p) for i, p in enumerate(args[0])]
         return bits(getattr(pradix, name)(*params, DRAWS, engine=pradix.Engine(SEED)))
@@ -312,6 +386,10 @@ def evaluate(section, name, mode, args):
         return bits(getattr(_testkit, name)(*args))
     value, used = getattr(_testkit, name)([int(x) for x in args[0]])
     return np.concatenate([bits([value]), np.array([used], dtype=np.uint64)])
+
+
+def paths(section):
+    return PATHS if section == "module" else ("element",)
 
 
 def describe(section, args, i):
@@ -324,11 +402,11 @@ def describe(section, args, i):
 
 def save(path=DATA):
     manifest, arrays = [], {}
-    for k, (section, name, mode, args) in enumerate(cases()):
-        manifest.append({"section": section, "name": name, "mode": mode, "arity": len(args)})
+    for k, (section, name, mode, args, shape) in enumerate(cases()):
+        manifest.append({"section": section, "name": name, "mode": mode, "arity": len(args), "shape": shape})
         for j, a in enumerate(args):
             arrays[f"a{k}_{j}"] = a
-        arrays[f"r{k}"] = evaluate(section, name, mode, args)
+        arrays[f"r{k}"] = evaluate(section, name, mode, args, shape)
     arrays["manifest"] = np.array(json.dumps(manifest))
     os.makedirs(os.path.dirname(path), exist_ok=True)
     np.savez_compressed(path, **arrays)
@@ -336,40 +414,44 @@ def save(path=DATA):
 
 
 def load(path=DATA):
-    """The recorded cases: (section, name, mode, arguments, results)."""
+    """The recorded cases: (section, name, mode, arguments, results, mesh shape)."""
     with np.load(path, allow_pickle=False) as z:
         manifest = json.loads(str(z["manifest"]))
-        return [(c["section"], c["name"], c["mode"], [z[f"a{k}_{j}"] for j in range(c["arity"])], z[f"r{k}"])
-                for k, c in enumerate(manifest)]
+        return [(c["section"], c["name"], c["mode"], [z[f"a{k}_{j}"] for j in range(c["arity"])], z[f"r{k}"],
+                 c["shape"]) for k, c in enumerate(manifest)]
 
 
-def difference(section, name, mode, args, want):
-    """None, or a message naming the first differing case."""
+def difference(section, name, mode, args, want, shape=None, path="element"):
+    """None, or a message naming the path and the first differing case."""
+    where = f"{name} {mode} [{path} path]"
     try:
-        got = evaluate(section, name, mode, args)
+        got = evaluate(section, name, mode, args, shape, path)
     except Exception as exc:  # noqa: BLE001 - a failing call is a difference too
-        return f"{name} {mode}: raised {exc!r}"
+        return f"{where}: raised {exc!r}"
     if got.shape == want.shape and np.array_equal(got, want):
         return None
     if got.shape != want.shape:
-        return f"{name} {mode}: {got.size} results, recorded {want.size}"
+        return f"{where}: {got.size} results, recorded {want.size}"
     i = int(np.flatnonzero(got != want)[0])
     count = int(np.count_nonzero(got != want))
-    return (f"{name} {mode} at {describe(section, args, i)}: expected {int(want[i]):016x}, "
+    return (f"{where} at {describe(section, args, i)}: expected {int(want[i]):016x}, "
             f"got {int(got[i]):016x} ({count} of {want.size} differ)")
 
 
-def check(path=DATA, names=None):
-    """Messages for every case that differs (at most one per case)."""
+def check(path=DATA, names=None, only=None):
+    """Messages for every case and path that differs (at most one per case and path)."""
     out = []
-    for section, name, mode, args, want in load(path):
+    for section, name, mode, args, want, shape in load(path):
         if names is not None and name not in names:
             continue
         if section in ("kit", "scripted") and _testkit is None:
             continue
-        msg = difference(section, name, mode, args, want)
-        if msg:
-            out.append(msg)
+        for p in paths(section):
+            if only is not None and p not in only:
+                continue
+            msg = difference(section, name, mode, args, want, shape, p)
+            if msg:
+                out.append(msg)
     return out
 
 
@@ -377,11 +459,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true", help="compare with the recorded results")
     parser.add_argument("--data", default=DATA)
+    parser.add_argument("--path", action="append", choices=PATHS,
+                        help="check only this evaluation path (repeatable; default: every path)")
     opts = parser.parse_args()
     if opts.check:
         if _testkit is None:
             print("test kit not importable: kernel and scripted cases skipped", file=sys.stderr)
-        found = check(opts.data)
+        found = check(opts.data, only=opts.path)
         for msg in found:
             print(msg)
         print(f"golden: {len(found)} case(s) differ" if found else "golden: every recorded bit matches")
