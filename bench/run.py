@@ -1,14 +1,25 @@
 """Speed of pradix against SciPy / NumPy on the same inputs, in one run.
 
-    .venv/bin/python bench/run.py [--n N] [--repeat R] [name ...]
+    .venv/bin/python bench/run.py [--n N] [--rounds R] [name ...]
     .venv/bin/python bench/run.py --goals     # the speed targets against their peers
+    .venv/bin/python bench/run.py --readme    # the same rows, written into README.md
 
-For every function present, prints the best-of-R time of pradix and of the
-reference on identical arguments, and their ratio (pradix / reference:
-below 1 means pradix is faster).  The samplers are compared with NumPy's
-Generator drawing the same number of variates.
+Every time is the CPU time of the calling thread (time.thread_time) of one
+call, pradix and its peer measured alternately round after round, so that a
+busy spell of the machine hits both; the figures are medians over the
+rounds, and the ratio is pradix / peer (below 1: pradix is faster).  Calls
+that take microseconds are timed in loops.  The default table has every
+function against SciPy / NumPy (the samplers against NumPy's Generator
+drawing as many variates); --goals the speed targets, each against the call
+a user would otherwise make, with the goal; --readme writes those rows, the
+processor and the lane target into README.md between
+`<!-- performance: begin -->` and `<!-- performance: end -->`.
 """
 import argparse
+import datetime
+import os
+import statistics
+import sys
 import time
 
 import numpy as np
@@ -17,22 +28,56 @@ import scipy.stats as st
 
 import pradix
 
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+README = os.path.join(ROOT, "README.md")
+BEGIN, END = "<!-- performance: begin -->", "<!-- performance: end -->"
+N, ROUNDS = 100_000, 15
 
-def best_time(fn, repeat):
-    best = float("inf")
-    for _ in range(repeat):
-        t0 = time.perf_counter()
+
+# ---------------------------------------------------------------- timing
+
+def thread_seconds(fn, number):
+    """CPU time of the calling thread for one call of fn, over `number` calls."""
+    t0 = time.thread_time()
+    for _ in range(number):
         fn()
-        best = min(best, time.perf_counter() - t0)
-    return best
+    return (time.thread_time() - t0) / number
 
 
-def peers(n):
-    """Second references for a few functions: SciPy's bare special function
-    on the standardised argument (name: (label, call))."""
-    x = np.random.default_rng(1).normal(size=n)
-    return {"pnorm": ("ndtr", lambda: sc.ndtr((x - 0.5) / 2.0))}
+def loops_for(fn, target=0.01):
+    """Calls per sample so that a sample takes about `target` seconds."""
+    one = max(thread_seconds(fn, 1), 1e-7)
+    return max(1, min(100_000, int(target / one)))
 
+
+def alternate(ours, peer, rounds):
+    """Per-round times of two calls measured alternately (which goes first
+    alternates too): (pradix times, peer times)."""
+    n_ours, n_peer = loops_for(ours), loops_for(peer)
+    t_ours, t_peer = [], []
+    for r in range(rounds):
+        pair = ((ours, n_ours, t_ours), (peer, n_peer, t_peer))
+        for fn, number, out in (pair if r % 2 == 0 else pair[::-1]):
+            out.append(thread_seconds(fn, number))
+    return t_ours, t_peer
+
+
+def summary(t_ours, t_peer):
+    """Median times, the median of the per-round ratios and their quartiles."""
+    ratios = sorted(a / b for a, b in zip(t_ours, t_peer))
+    q = statistics.quantiles(ratios, n=4) if len(ratios) > 1 else [ratios[0]] * 3
+    return {"ours": statistics.median(t_ours), "peer": statistics.median(t_peer), "ratio": q[1], "low": q[0],
+            "high": q[2]}
+
+
+def duration(s):
+    for unit, scale in (("s", 1), ("ms", 1e-3), ("µs", 1e-6), ("ns", 1e-9)):
+        if s >= scale:
+            return f"{s / scale:.3g} {unit}"
+    return f"{s * 1e9:.3g} ns"
+
+
+# ---------------------------------------------------------------- inputs and cases
 
 def inputs(n):
     """Points of each kind, the same in every run: normal, gamma-distributed,
@@ -119,87 +164,151 @@ def cases(n):
 
 
 def goals(n):
-    """(name, pradix call, peer name, peer call, goal): the targets of the speed work, each against the
-    peer a user would otherwise call on the same inputs."""
+    """The speed targets, each against the peer a user would otherwise call on the same inputs, in groups:
+    (group title, [(call as shown, peer as shown, pradix call, peer call, goal)]).  A row may also compare
+    pradix with itself (a large call against a small one: the peer is then the small call)."""
     x, xp, u, k, kb, xb = inputs(n)
     mt = np.random.Generator(np.random.MT19937(2))
     return [
-        ("dnorm", lambda: pradix.dnorm(x, 0.5, 2.0), "stats.norm.pdf", lambda: st.norm.pdf(x, 0.5, 2.0), 1.5),
-        ("dgamma", lambda: pradix.dgamma(xp, 2.5, 1.5), "stats.gamma.pdf",
-         lambda: st.gamma.pdf(xp, 2.5, scale=1.5), 1.5),
-        ("dbeta", lambda: pradix.dbeta(xb, 2.0, 3.0), "stats.beta.pdf", lambda: st.beta.pdf(xb, 2.0, 3.0), 1.0),
-        ("dt", lambda: pradix.dt(x, 5.0), "stats.t.pdf", lambda: st.t.pdf(x, 5.0), 1.0),
-        ("dlogis", lambda: pradix.dlogis(x, 0.5, 2.0), "stats.logistic.pdf",
-         lambda: st.logistic.pdf(x, 0.5, 2.0), 2.0),
-        ("dbinom", lambda: pradix.dbinom(kb, 20, 0.3), "stats.binom.pmf", lambda: st.binom.pmf(kb, 20, 0.3), 0.5),
-        ("dpois", lambda: pradix.dpois(k, 4.0), "stats.poisson.pmf", lambda: st.poisson.pmf(k, 4.0), 0.5),
-        ("pbinom", lambda: pradix.pbinom(kb, 20, 0.3), "stats.binom.cdf", lambda: st.binom.cdf(kb, 20, 0.3), 0.5),
-        ("pnorm", lambda: pradix.pnorm(x, 0.5, 2.0), "special.ndtr", lambda: sc.ndtr((x - 0.5) / 2.0), 4.0),
-        ("pgamma", lambda: pradix.pgamma(xp, 2.5, 1.5), "special.gammainc", lambda: sc.gammainc(2.5, xp / 1.5), 4.0),
-        ("pbeta", lambda: pradix.pbeta(xb, 2.0, 3.0), "special.betainc", lambda: sc.betainc(2.0, 3.0, xb), 8.0),
-        ("qgamma", lambda: pradix.qgamma(u, 2.5, 1.5), "special.gammaincinv",
-         lambda: sc.gammaincinv(2.5, u) * 1.5, 8.0),
-        ("qbeta", lambda: pradix.qbeta(u, 2.0, 3.0), "special.betaincinv", lambda: sc.betaincinv(2.0, 3.0, u), 8.0),
-        ("runif", lambda: pradix.runif(-1.0, 2.0, n), "Generator(MT19937).uniform",
-         lambda: mt.uniform(-1.0, 2.0, n), 2.5),
-        ("rexp", lambda: pradix.rexp(2.0, n), "Generator(MT19937).exponential",
-         lambda: mt.exponential(0.5, n), 8.0),
-        ("dnorm(0.3)", lambda: pradix.dnorm(0.3), "special.ndtr(0.3)", lambda: sc.ndtr(0.3), 1.2),
-        ("pgamma(2,2.5,1.5)", lambda: pradix.pgamma(2.0, 2.5, 1.5), "special.gammainc(2.5,4/3)",
-         lambda: sc.gammainc(2.5, 2.0 / 1.5), 2.0),
+        (f"{n:,} points, scalar parameters", [
+            ("`dnorm`", "`scipy.stats.norm.pdf`", lambda: pradix.dnorm(x, 0.5, 2.0),
+             lambda: st.norm.pdf(x, 0.5, 2.0), 1.5),
+            ("`dgamma`", "`scipy.stats.gamma.pdf`", lambda: pradix.dgamma(xp, 2.5, 1.5),
+             lambda: st.gamma.pdf(xp, 2.5, scale=1.5), 1.5),
+            ("`dbeta`", "`scipy.stats.beta.pdf`", lambda: pradix.dbeta(xb, 2.0, 3.0),
+             lambda: st.beta.pdf(xb, 2.0, 3.0), 1.0),
+            ("`dt`", "`scipy.stats.t.pdf`", lambda: pradix.dt(x, 5.0), lambda: st.t.pdf(x, 5.0), 1.0),
+            ("`dlogis`", "`scipy.stats.logistic.pdf`", lambda: pradix.dlogis(x, 0.5, 2.0),
+             lambda: st.logistic.pdf(x, 0.5, 2.0), 2.0),
+            ("`dbinom`, counts 0 to 20", "`scipy.stats.binom.pmf`", lambda: pradix.dbinom(kb, 20, 0.3),
+             lambda: st.binom.pmf(kb, 20, 0.3), 0.5),
+            ("`dpois`, counts 0 to 15", "`scipy.stats.poisson.pmf`", lambda: pradix.dpois(k, 4.0),
+             lambda: st.poisson.pmf(k, 4.0), 0.5),
+            ("`pbinom`, counts 0 to 20", "`scipy.stats.binom.cdf`", lambda: pradix.pbinom(kb, 20, 0.3),
+             lambda: st.binom.cdf(kb, 20, 0.3), 0.5),
+            ("`pnorm`", "`scipy.special.ndtr`", lambda: pradix.pnorm(x, 0.5, 2.0),
+             lambda: sc.ndtr((x - 0.5) / 2.0), 4.0),
+            ("`pgamma`", "`scipy.special.gammainc`", lambda: pradix.pgamma(xp, 2.5, 1.5),
+             lambda: sc.gammainc(2.5, xp / 1.5), 4.0),
+            ("`pbeta`", "`scipy.special.betainc`", lambda: pradix.pbeta(xb, 2.0, 3.0),
+             lambda: sc.betainc(2.0, 3.0, xb), 8.0),
+            ("`qgamma`", "`scipy.special.gammaincinv`", lambda: pradix.qgamma(u, 2.5, 1.5),
+             lambda: sc.gammaincinv(2.5, u) * 1.5, 8.0),
+            ("`qbeta`", "`scipy.special.betaincinv`", lambda: pradix.qbeta(u, 2.0, 3.0),
+             lambda: sc.betaincinv(2.0, 3.0, u), 8.0),
+            ("`runif`", "`Generator(MT19937).uniform`", lambda: pradix.runif(-1.0, 2.0, n),
+             lambda: mt.uniform(-1.0, 2.0, n), 2.5),
+            ("`rexp`", "`Generator(MT19937).exponential`", lambda: pradix.rexp(2.0, n),
+             lambda: mt.exponential(0.5, n), 8.0),
+        ]),
+        ("One call", [
+            ("`dnorm(0.3)`", "`scipy.special.ndtr(0.3)`", lambda: pradix.dnorm(0.3), lambda: sc.ndtr(0.3), 1.2),
+            ("`pgamma(2.0, 2.5, 1.5)`", "`scipy.special.gammainc(2.5, 2.0 / 1.5)`",
+             lambda: pradix.pgamma(2.0, 2.5, 1.5), lambda: sc.gammainc(2.5, 2.0 / 1.5), 2.0),
+        ]),
     ]
 
 
-def interleaved(ours, ref, repeat, number):
-    """Best-of-repeat times of two calls measured alternately, so that a busy
-    spell of the machine hits both."""
-    t_ours = t_ref = float("inf")
-    for _ in range(repeat):
-        t_ours = min(t_ours, best_time(lambda: [ours() for _ in range(number)], 1) / number)
-        t_ref = min(t_ref, best_time(lambda: [ref() for _ in range(number)], 1) / number)
-    return t_ours, t_ref
+# ---------------------------------------------------------------- reports
+
+def processor():
+    try:
+        with open("/proc/cpuinfo", encoding="utf-8") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    import platform
+    return platform.processor() or platform.machine()
 
 
-def run_goals(n, repeat):
-    print(f"goals: n = {n}, best of {repeat}, pradix and peer measured alternately")
-    print(f"{'function':<18} {'peer':<30} {'pradix':>10} {'peer':>10} {'ratio':>6} {'goal':>5}")
-    for name, ours, peer, ref, goal in goals(n):
-        scalar = "(" in name
-        number = 20000 if scalar else 1
-        t_ours, t_ref = interleaved(ours, ref, repeat, number)
-        unit, scale = ("us", 1e6) if scalar else ("ms", 1e3)
-        ratio = t_ours / t_ref
-        mark = "ok" if ratio <= goal else "MISS"
-        print(f"{name:<18} {peer:<30} {t_ours * scale:>7.2f} {unit} {t_ref * scale:>7.2f} {unit} {ratio:>6.2f}"
-              f" {goal:>5.1f} {mark}")
+def lane_target():
+    """The lane target the module runs on here, as the test kit names it."""
+    sys.path.insert(0, os.path.join(ROOT, "build", "testkit"))
+    try:
+        import _testkit
+        return _testkit.lane_choice(os.environ.get("PRADIX_ISA"))
+    except (ImportError, AttributeError):
+        return "chosen at import (build the test kit with ./setup.sh to name it)"
+
+
+def measure_goals(n, rounds, log=None):
+    """(group title, [(call, peer, summary, goal)])."""
+    out = []
+    for title, rows in goals(n):
+        measured = []
+        for call, peer, ours, ref, goal in rows:
+            s = summary(*alternate(ours, ref, rounds))
+            measured.append((call, peer, s, goal))
+            if log:
+                log(call, peer, s, goal)
+        out.append((title, measured))
+    return out
+
+
+def readme_block(groups, n, rounds):
+    lines = [BEGIN, "<!-- Written by bench/run.py --readme; measure again rather than edit. -->", ""]
+    lines.append(f"`bench/run.py --readme` measured these on {processor()} ({os.cpu_count()} logical cores, "
+                 f"shared with other work), lane target `{lane_target()}`, {datetime.date.today().isoformat()}: "
+                 f"the CPU time of the calling thread for one call, pradix and its peer alternately, median of "
+                 f"{rounds} rounds, {n:,} points unless stated.  The ratio is pradix / peer (below 1: pradix is "
+                 "faster), with the quartiles of the per-round ratios beside.")
+    lines += ["", "| call | peer | ratio | quartiles | pradix | peer |", "|---|---|---:|---:|---:|---:|"]
+    for title, rows in groups:
+        lines.append(f"| **{title}** | | | | | |")
+        for call, peer, s, _ in rows:
+            lines.append(f"| {call} | {peer} | {s['ratio']:.2f} | {s['low']:.2f} to {s['high']:.2f} "
+                         f"| {duration(s['ours'])} | {duration(s['peer'])} |")
+    lines.append(END)
+    return "\n".join(lines)
+
+
+def write_readme(block, path=README):
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    a, b = text.index(BEGIN), text.index(END) + len(END)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text[:a] + block + text[b:])
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--n", type=int, default=200_000)
-    ap.add_argument("--repeat", type=int, default=5)
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--n", type=int, default=N, help=f"points per call (default {N:,})")
+    ap.add_argument("--rounds", type=int, default=ROUNDS, help=f"rounds, medians taken over them (default {ROUNDS})")
     ap.add_argument("--goals", action="store_true", help="only the speed targets, against their peers")
+    ap.add_argument("--readme", action="store_true", help="measure the targets and write the README's table")
     ap.add_argument("names", nargs="*")
     opts = ap.parse_args()
-    if opts.goals:
-        run_goals(opts.n, opts.repeat)
+    if opts.goals or opts.readme:
+        print(f"goals: n = {opts.n}, median of {opts.rounds} rounds, pradix and peer alternately, "
+              f"{processor()}, lane target {lane_target()}")
+        print(f"{'call':<28} {'peer':<44} {'pradix':>10} {'peer':>10} {'ratio':>6} {'goal':>5}")
+
+        def log(call, peer, s, goal):
+            mark = "ok" if s["ratio"] <= goal else "MISS"
+            print(f"{call.replace('`', ''):<28} {peer.replace('`', ''):<44} {duration(s['ours']):>10} "
+                  f"{duration(s['peer']):>10} {s['ratio']:>6.2f} {goal:>5.1f} {mark}", flush=True)
+
+        groups = measure_goals(opts.n, opts.rounds, log)
+        if opts.readme:
+            write_readme(readme_block(groups, opts.n, opts.rounds))
+            print(f"wrote the table into {README}")
         return
     table = cases(opts.n)
-    extra = peers(opts.n)
     names = opts.names or list(table)
-    print(f"n = {opts.n}, best of {opts.repeat}")
-    print(f"{'function':<10} {'pradix ms':>10} {'reference ms':>13} {'ratio':>7}")
+    print(f"n = {opts.n}, median of {opts.rounds} rounds, pradix and reference alternately")
+    print(f"{'function':<10} {'pradix':>10} {'reference':>10} {'ratio':>7}")
     for name in names:
         if not hasattr(pradix, name):
             continue
-        ours, ref = table[name]
-        t_ours = best_time(ours, opts.repeat)
-        t_ref = best_time(ref, opts.repeat)
-        print(f"{name:<10} {t_ours * 1e3:>10.2f} {t_ref * 1e3:>13.2f} {t_ours / t_ref:>7.2f}")
-        if name in extra:
-            label, peer = extra[name]
-            t_peer = best_time(peer, opts.repeat)
-            print(f"{'  ' + label:<10} {'':>10} {t_peer * 1e3:>13.2f} {t_ours / t_peer:>7.2f}")
+        s = summary(*alternate(*table[name], opts.rounds))
+        print(f"{name:<10} {duration(s['ours']):>10} {duration(s['peer']):>10} {s['ratio']:>7.2f}", flush=True)
+        if name == "pnorm":
+            # SciPy's bare special function on the standardised argument, beside.
+            x = inputs(opts.n)[0]
+            s = summary(*alternate(table[name][0], lambda: sc.ndtr((x - 0.5) / 2.0), opts.rounds))
+            print(f"{'  ndtr':<10} {'':>10} {duration(s['peer']):>10} {s['ratio']:>7.2f}", flush=True)
 
 
 if __name__ == "__main__":

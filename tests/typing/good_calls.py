@@ -27,3 +27,6 @@ assert_type(pradix.rbinom(np.int64(10), 0.5, [2, 2]), NDArray[np.float64])
 extents: List[int] = [3]
 assert_type(pradix.runif(0.0, 1.0, extents, engine), NDArray[np.float64])
 assert_type(pradix.rweibull(1.5, 2.0, size=np.int64(4)), NDArray[np.float64])
+assert_type(pradix.rnorm(0.0, 1.0, np.array([2, 2])), NDArray[np.float64])
+assert_type(pradix.rbinom(10, 0.5, np.arange(2, 4), engine), NDArray[np.float64])
+assert_type(pradix.rgamma(2.0, 1.0, size=np.array([3], dtype=np.uint32)), NDArray[np.float64])

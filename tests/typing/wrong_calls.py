@@ -16,3 +16,4 @@ pradix.Engine(1.5)  # wrong
 value: float = pradix.dnorm([0.0, 1.0])  # wrong
 array: np.ndarray = pradix.pnorm(0.0)  # wrong
 draw: float = pradix.rnorm(size=3)  # wrong
+pradix.rnorm(0.0, 1.0, np.zeros(2))  # wrong
