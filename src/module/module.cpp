@@ -2,7 +2,8 @@
 //
 // Single-phase initialisation: a 3.10 interpreter is required, the module is
 // created from a static definition, its docstring set, the lane target
-// chosen for this processor (lane_choice.hpp), and the four registration
+// chosen for this processor (lane_choice.hpp), the binding library's common
+// base class made safe to call (object_base.hpp), and the four registration
 // groups run in catalogue order.  Any failure after creation
 // releases the module and turns into ImportError (a pending Python error
 // becomes the cause of "initialization failed").
@@ -15,6 +16,7 @@
 #include "../num/blocks.hpp"
 #include "groups.hpp"
 #include "lane_choice.hpp"
+#include "object_base.hpp"
 #include "stop_scope.hpp"
 
 namespace py = pybind11;
@@ -31,6 +33,7 @@ extern "C" PYBIND11_EXPORT PyObject* PyInit_pradix() {
         auto m = py::module_::create_extension_module("pradix", nullptr, &pradix_module_def);
         created = m.ptr();
         m.attr("__doc__") = py::str("pybind11 wrapper for dorvek/pradix");
+        pradix::guard_object_base();
         pradix::num::interrupt::query = &pradix::python_signal_raised;
         pradix::num::lanes::active = &pradix::lanes_choice::choose(std::getenv("PRADIX_ISA"));
         pradix::register_densities(m);
