@@ -40,6 +40,7 @@
 #include "../random/draws.hpp"
 #include "engine_arg.hpp"
 #include "extents.hpp"
+#include "scalar_arg.hpp"
 #include "stop_scope.hpp"
 
 namespace pradix {
@@ -105,9 +106,9 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
     // One draw; a NaN is returned as the canonical quiet NaN.
     static double one(P... params, Engine& engine) { return num::canonical(Kernel(params..., engine)); }
 
-    static double draw(P... params, EngineArg engine) {
+    static double draw(Scalar<P>... params, EngineArg engine) {
         StopScope scope;
-        const double x = one(params..., *engine.engine);
+        const double x = one(params.value..., *engine.engine);
         StopScope::raise_if_stopped();
         return x;
     }
@@ -158,7 +159,7 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
         return result;
     }
 
-    static pybind11::array_t<double> shape(P... params, const Extents& size, EngineArg engine) {
+    static pybind11::array_t<double> shape(Scalar<P>... params, const Extents& size, EngineArg engine) {
         std::vector<Py_intptr_t> dims;
         dims.reserve(size.size());
         std::size_t n = 1;  // NumPy has checked the product when the array exists
@@ -166,11 +167,11 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
             dims.push_back(to_npy_extent(extent));
             n *= extent;
         }
-        return fill(new_float64_array(dims), n, params..., *engine.engine);
+        return fill(new_float64_array(dims), n, params.value..., *engine.engine);
     }
 
-    static pybind11::array_t<double> count(P... params, std::size_t size, EngineArg engine) {
-        return fill(new_float64_array({to_npy_extent(size)}), size, params..., *engine.engine);
+    static pybind11::array_t<double> count(Scalar<P>... params, Scalar<std::size_t> size, EngineArg engine) {
+        return fill(new_float64_array({to_npy_extent(size.value)}), size.value, params.value..., *engine.engine);
     }
 };
 
