@@ -22,6 +22,11 @@
 // whether to stop (Ctrl-C): told so, it raises the signal handler's
 // exception and returns no array; the engine keeps the outputs consumed.  An
 // engine that was never initialised is refused before any draw (EngineArg).
+//
+// Threads: the draws run inside a ReleaseWindow holding the engine's own
+// lock (engine_arg.hpp), so a long call lets other threads run from its
+// first poll on, and its draws stay one contiguous piece of the engine's
+// stream; calls on other engines run in parallel.
 #pragma once
 
 #include <cstddef>
@@ -108,7 +113,12 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
 
     static double draw(Scalar<P>... params, EngineArg engine) {
         StopScope scope;
-        const double x = one(params.value..., *engine.engine);
+        double x;
+        {
+            ReleaseWindow window;
+            EngineLock lock(*engine.object, window);
+            x = one(params.value..., lock.generator());
+        }
         StopScope::raise_if_stopped();
         return x;
     }
@@ -152,9 +162,14 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
     }
 
     static pybind11::array_t<double> fill(pybind11::array_t<double> result, std::size_t n, P... params,
-                                          Engine& engine) {
+                                          EngineObject& engine) {
         StopScope scope;
-        fill_values(result.mutable_data(), n, params..., engine);
+        double* out = result.mutable_data();
+        {
+            ReleaseWindow window;
+            EngineLock lock(engine, window);
+            fill_values(out, n, params..., lock.generator());
+        }
         StopScope::raise_if_stopped();
         return result;
     }
@@ -167,11 +182,11 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
             dims.push_back(to_npy_extent(extent));
             n *= extent;
         }
-        return fill(new_float64_array(dims), n, params.value..., *engine.engine);
+        return fill(new_float64_array(dims), n, params.value..., *engine.object);
     }
 
     static pybind11::array_t<double> count(Scalar<P>... params, Scalar<std::size_t> size, EngineArg engine) {
-        return fill(new_float64_array({to_npy_extent(size.value)}), size.value, params.value..., *engine.engine);
+        return fill(new_float64_array({to_npy_extent(size.value)}), size.value, params.value..., *engine.object);
     }
 };
 
