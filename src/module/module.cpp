@@ -4,7 +4,8 @@
 // created from a static definition, its docstring set, the lane target
 // chosen for this processor (lane_choice.hpp), the binding library's common
 // base class made safe to call (object_base.hpp), and the four registration
-// groups run in catalogue order.  Any failure after creation
+// groups run in catalogue order; every function then gets its vectorcall
+// entry (fast_call.hpp).  Any failure after creation
 // releases the module and turns into ImportError (a pending Python error
 // becomes the cause of "initialization failed").
 #include <Python.h>
@@ -15,6 +16,7 @@
 
 #include "../num/blocks.hpp"
 #include "groups.hpp"
+#include "fast_call.hpp"
 #include "lane_choice.hpp"
 #include "object_base.hpp"
 #include "stop_scope.hpp"
@@ -40,6 +42,7 @@ extern "C" PYBIND11_EXPORT PyObject* PyInit_pradix() {
         pradix::register_sampling(m);
         pradix::register_distribution_functions(m);
         pradix::register_quantiles(m);
+        pradix::install_fast_calls(m);
         return created;
     } catch (py::error_already_set& e) {
         py::raise_from(e, PyExc_ImportError, "initialization failed");
