@@ -1,4 +1,7 @@
 """What each kind of argument of the d, p and q functions accepts and refuses."""
+import subprocess
+import sys
+
 import numpy as np
 import pytest
 
@@ -103,3 +106,28 @@ def test_samplers_refuse_complex_parameters_and_sizes(call, real, complex_value)
     # nothing was drawn; the real counterpart is taken
     reference = pradix.Engine(3)
     assert np.array_equal(call(engine, real), call(reference, real))
+
+
+REPORTED = r'''
+import subprocess
+import sys
+
+import numpy as np
+import pradix
+for call in ["pradix.qbinom(0.5, 10, b'1')", "pradix.dnorm(0.0, log='False')",
+             "pradix.dnorm(np.complex128(1 + 2j))", "pradix.dnorm(0.0, log=np.complex64(0.0))",
+             "pradix.dbinom([2**53 + 1, 2**63], 2**53, 0.5, True)",
+             "pradix.pbinom([2**62 + 1, 2**63], 2**62 + 1, 0.5)"]:
+    try:
+        eval(call)
+        print("accepted", call)
+    except TypeError:
+        pass
+print(pradix.pbinom(np.uint64(2**63), 3, 0.5) == pradix.pbinom(2.0**63, 3, 0.5) == 1.0)
+'''
+
+
+def test_reported_calls_are_refused_at_once():
+    """The calls of the report, one of which never returned: in a child process with a time limit."""
+    done = subprocess.run([sys.executable, "-c", REPORTED], capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0 and done.stdout == "True\n", done.stdout + done.stderr[-2000:]

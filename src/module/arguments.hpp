@@ -110,19 +110,22 @@ inline void view_array(Input& in, py::object arr, Storage storage) {
     in.owner = std::move(arr);
 }
 
-// NumPy's conversion with forced casting; false (error cleared) when NumPy
-// cannot convert.
+using npy_flags = py::detail::npy_api;
+
+// NumPy's array of `src`: of dtype `descr` (a new reference, taken over), or
+// of the natural dtype when `descr` is null, as a base-class array with
+// `flags`.  Null (the error cleared) when NumPy cannot make it.
+inline py::object numpy_array(PyObject* src, PyObject* descr, int flags = 0) {
+    PyObject* arr = npy().PyArray_FromAny_(src, descr, 0, 0, flags | npy_flags::NPY_ARRAY_ENSUREARRAY_, nullptr);
+    if (arr == nullptr) PyErr_Clear();
+    return py::reinterpret_steal<py::object>(arr);
+}
+
+// NumPy's conversion with forced casting; false when NumPy cannot convert.
 inline bool force_cast(Input& in, PyObject* src, Storage storage) {
-    auto& api = npy();
-    PyObject* arr = api.PyArray_FromAny_(src, descr_of(storage), 0, 0,
-                                         py::detail::npy_api::NPY_ARRAY_ENSUREARRAY_ |
-                                             py::detail::npy_api::NPY_ARRAY_FORCECAST_,
-                                         nullptr);
-    if (arr == nullptr) {
-        PyErr_Clear();
-        return false;
-    }
-    view_array(in, py::reinterpret_steal<py::object>(arr), storage);
+    py::object arr = numpy_array(src, descr_of(storage), npy_flags::NPY_ARRAY_FORCECAST_);
+    if (!arr) return false;
+    view_array(in, std::move(arr), storage);
     return true;
 }
 
@@ -221,16 +224,11 @@ inline bool refused_item(PyObject* item, bool integer, int depth) {
     if (PyLong_Check(item)) return integer && int_beyond_int64(item);
     if (is_text(item) || PyComplex_Check(item)) return true;
     // NumPy scalars, nested sequences and arrays: as NumPy sees them.
-    PyObject* natural = npy().PyArray_FromAny_(item, nullptr, 0, 0, py::detail::npy_api::NPY_ARRAY_ENSUREARRAY_,
-                                               nullptr);
-    if (natural == nullptr) {
-        PyErr_Clear();
-        return false;  // the conversion itself will fail
-    }
-    const auto held = py::reinterpret_steal<py::object>(natural);
+    const py::object natural = numpy_array(item, nullptr);
+    if (!natural) return false;  // the conversion itself will fail
     // A 0-d object array holds the item itself: nothing more to look into.
-    if (py::detail::array_proxy(natural)->nd == 0 && kind_of_array(natural) == 'O') return false;
-    return holds_refused(natural, integer, depth + 1);
+    if (py::detail::array_proxy(natural.ptr())->nd == 0 && kind_of_array(natural.ptr()) == 'O') return false;
+    return holds_refused(natural.ptr(), integer, depth + 1);
 }
 
 // An array whose elements are text or complex, or an object array holding
@@ -239,21 +237,12 @@ inline bool holds_refused(PyObject* arr, bool integer, int depth = 0) {
     const char kind = kind_of_array(arr);
     if (kind == 'c' || kind == 'U' || kind == 'S') return true;
     if (kind != 'O' || depth == REFUSAL_DEPTH) return false;
-    auto& api = npy();
-    PyObject* flat = api.PyArray_FromAny_(arr, api.PyArray_DescrFromType_(py::detail::npy_api::NPY_OBJECT_), 0, 0,
-                                          py::detail::npy_api::NPY_ARRAY_C_CONTIGUOUS_ |
-                                              py::detail::npy_api::NPY_ARRAY_ENSUREARRAY_,
-                                          nullptr);
-    if (flat == nullptr) {
-        PyErr_Clear();
-        return false;
-    }
-    const auto held = py::reinterpret_steal<py::object>(flat);
-    auto* proxy = py::detail::array_proxy(flat);
-    Py_intptr_t size = 1;
-    for (int d = 0; d < proxy->nd; ++d) size *= proxy->dimensions[d];
-    auto* const* items = reinterpret_cast<PyObject* const*>(proxy->data);
-    for (Py_intptr_t i = 0; i < size; ++i) {
+    const auto flat = py::reinterpret_steal<py::array>(
+        numpy_array(arr, py::dtype(npy_flags::NPY_OBJECT_).release().ptr(), npy_flags::NPY_ARRAY_C_CONTIGUOUS_)
+            .release());
+    if (!flat) return false;
+    auto* const* items = static_cast<PyObject* const*>(flat.data());
+    for (Py_intptr_t i = 0; i < flat.size(); ++i) {
         if (items[i] != nullptr && refused_item(items[i], integer, depth)) return true;
     }
     return false;
@@ -261,17 +250,11 @@ inline bool holds_refused(PyObject* arr, bool integer, int depth = 0) {
 
 // A uint64 array as int64, values of 2^63 and more saturated to INT64_MAX.
 inline bool saturate_uint64(Input& in, PyObject* arr) {
-    auto& api = npy();
-    PyObject* c = api.PyArray_FromAny_(arr, py::dtype::of<std::uint64_t>().release().ptr(), 0, 0,
-                                       py::detail::npy_api::NPY_ARRAY_C_CONTIGUOUS_ |
-                                           py::detail::npy_api::NPY_ARRAY_ALIGNED_ |
-                                           py::detail::npy_api::NPY_ARRAY_ENSUREARRAY_,
-                                       nullptr);
-    if (c == nullptr) {
-        PyErr_Clear();
-        return false;
-    }
-    const auto source = py::reinterpret_steal<py::array>(c);
+    const auto source = py::reinterpret_steal<py::array>(
+        numpy_array(arr, py::dtype::of<std::uint64_t>().release().ptr(),
+                    npy_flags::NPY_ARRAY_C_CONTIGUOUS_ | npy_flags::NPY_ARRAY_ALIGNED_)
+            .release());
+    if (!source) return false;
     py::array_t<std::int64_t> out(std::vector<Py_intptr_t>(source.shape(), source.shape() + source.ndim()));
     const auto* from = static_cast<const std::uint64_t*>(source.data());
     std::int64_t* to = out.mutable_data();
@@ -294,13 +277,8 @@ inline bool convert_general(Input& in, PyObject* src, Storage storage) {
         arr = py::reinterpret_borrow<py::object>(src);
     } else {
         if (is_text(src) || (integer && holds_int_beyond_int64(src))) return false;
-        PyObject* natural = api.PyArray_FromAny_(src, nullptr, 0, 0, py::detail::npy_api::NPY_ARRAY_ENSUREARRAY_,
-                                                 nullptr);
-        if (natural == nullptr) {  // NumPy's own cast decides (and fails)
-            PyErr_Clear();
-            return force_cast(in, src, storage);
-        }
-        arr = py::reinterpret_steal<py::object>(natural);
+        arr = numpy_array(src, nullptr);
+        if (!arr) return force_cast(in, src, storage);  // NumPy's own cast decides (and fails)
     }
     if (holds_refused(arr.ptr(), integer)) return false;
     if (integer) {

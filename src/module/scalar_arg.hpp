@@ -10,8 +10,9 @@
 
 #include <Python.h>
 
-#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+
+#include "arguments.hpp"
 
 namespace pradix {
 
@@ -25,14 +26,8 @@ struct Scalar {
 inline bool is_complex(PyObject* o) {
     if (PyFloat_Check(o) || PyLong_Check(o)) return false;
     if (PyComplex_Check(o)) return true;
-    PyObject* natural = pybind11::detail::npy_api::get().PyArray_FromAny_(o, nullptr, 0, 0, 0, nullptr);
-    if (natural == nullptr) {
-        PyErr_Clear();
-        return false;
-    }
-    const auto held = pybind11::reinterpret_steal<pybind11::object>(natural);
-    return pybind11::detail::npy_api::get().PyArray_Check_(natural) &&
-           pybind11::reinterpret_borrow<pybind11::array>(natural).dtype().kind() == 'c';
+    const pybind11::object natural = vec::numpy_array(o, nullptr);
+    return natural && vec::kind_of_array(natural.ptr()) == 'c';
 }
 
 }  // namespace pradix
