@@ -30,7 +30,8 @@ refused = (TypeError, ValueError, OverflowError, MemoryError, RuntimeError)  # R
 REAL = [float("nan"), float("inf"), -float("inf"), 0.0, -0.0, 5e-324, 2.2e-308, 1e-300, 1e-17, 0.3, 0.5,
         1.0 - 2**-53, 1.0, 1.5, 2.0, 11.0, 1e6, 2.0**53, 1e300, 1.7976931348623157e308, -1.0, -1e300]
 INTEGER = [0, 1, 2, 7, -1, 40, 2**31, 2**53 + 1, 2**62, 2**63 - 1, -2**63, 2**63, 2**64, -2**64]
-WRONG = ["a", None, b"x", [1.0, "a"], {}, object(), 1j, [[1.0], [2.0, 3.0]]]
+WRONG = ["a", None, b"x", [1.0, "a"], {}, object(), 1j, [[1.0], [2.0, 3.0]],
+         "1.5", b"1", np.complex128(0.5), np.array([0.5j]), [2**53 + 1, 2**63], np.uint64(2**63)]
 BOUNDED = {  # parameters whose size sets a call's cost
     "n_trials": [0, 1, 2, 7, 40, 1000, -1, -2**63, 2**63, 0.5, float("nan")],
     "rate": [0.0, 5e-324, 0.5, 3.7, 10.9, 11.0, 50.0, 300.0, 1e19, 1e300, float("inf"), float("nan"), -1.0],

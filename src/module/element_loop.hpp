@@ -27,6 +27,9 @@
 // position, so the layout never changes a value; NaN results are stored as
 // the canonical quiet NaN.  The loops poll for a stop request every
 // POLL_ELEMENTS elements, and a stopped call raises instead of returning.
+// The kernel loop runs in a ReleaseWindow (stop_scope.hpp): from its first
+// poll on, other threads run while it computes.  Nothing in it touches a
+// Python object.
 #pragma once
 
 #include <array>
@@ -360,7 +363,11 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         std::array<const char*, N> base;
         for (std::size_t k = 0; k < N; ++k) base[k] = in[k]->data;
         if (shape.empty()) {
-            const double v = value(base, Index{});
+            double v;
+            {
+                ReleaseWindow window;  // a long single call lets other threads run
+                v = value(base, Index{});
+            }
             StopScope::raise_if_stopped();
             return py::float_(v);
         }
@@ -393,6 +400,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
 
         bool parameters_fixed = true;
         for (std::size_t k = 1; k < N; ++k) parameters_fixed = parameters_fixed && in[k]->size == 1;
+        ReleaseWindow window;  // after the result exists, so it is released with the lock held
         if (parameters_fixed) {
             prepared(out, size, base, strides, walk_shape, Index{});
         } else {

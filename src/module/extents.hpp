@@ -2,7 +2,7 @@
 //
 // Accepted: any Python sequence except str and bytes whose items all convert
 // to unsigned 64-bit integers (lists, tuples, ranges, one-dimensional NumPy
-// integer arrays).  Anything else, including an object that claims to be a
+// integer arrays; complex items are refused, scalar_arg.hpp).  Anything else, including an object that claims to be a
 // sequence but has no length, simply does not match, so overload resolution
 // moves on (a 0-d NumPy integer array then reaches the count overload).
 // Shown in signatures as List[int].
@@ -19,6 +19,8 @@
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+
+#include "scalar_arg.hpp"
 
 namespace pradix {
 
@@ -57,9 +59,9 @@ struct type_caster<pradix::Extents> {
                 PyErr_Clear();
                 return false;
             }
-            make_caster<std::size_t> extent;
+            make_caster<pradix::Scalar<std::size_t>> extent;
             if (!extent.load(item, convert)) return false;
-            value.push_back(cast_op<std::size_t>(extent));
+            value.push_back(cast_op<pradix::Scalar<std::size_t>>(extent).value);
         }
         return true;
     }

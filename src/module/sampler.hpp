@@ -22,6 +22,11 @@
 // whether to stop (Ctrl-C): told so, it raises the signal handler's
 // exception and returns no array; the engine keeps the outputs consumed.  An
 // engine that was never initialised is refused before any draw (EngineArg).
+//
+// Threads: the draws run inside a ReleaseWindow holding the engine's own
+// lock (engine_arg.hpp), so a long call lets other threads run from its
+// first poll on, and its draws stay one contiguous piece of the engine's
+// stream; calls on other engines run in parallel.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +45,7 @@
 #include "../random/draws.hpp"
 #include "engine_arg.hpp"
 #include "extents.hpp"
+#include "scalar_arg.hpp"
 #include "stop_scope.hpp"
 
 namespace pradix {
@@ -105,9 +111,14 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
     // One draw; a NaN is returned as the canonical quiet NaN.
     static double one(P... params, Engine& engine) { return num::canonical(Kernel(params..., engine)); }
 
-    static double draw(P... params, EngineArg engine) {
+    static double draw(Scalar<P>... params, EngineArg engine) {
         StopScope scope;
-        const double x = one(params..., *engine.engine);
+        double x;
+        {
+            ReleaseWindow window;
+            EngineLock lock(*engine.object, window);
+            x = one(params.value..., lock.generator());
+        }
         StopScope::raise_if_stopped();
         return x;
     }
@@ -151,14 +162,19 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
     }
 
     static pybind11::array_t<double> fill(pybind11::array_t<double> result, std::size_t n, P... params,
-                                          Engine& engine) {
+                                          EngineObject& engine) {
         StopScope scope;
-        fill_values(result.mutable_data(), n, params..., engine);
+        double* out = result.mutable_data();
+        {
+            ReleaseWindow window;
+            EngineLock lock(engine, window);
+            fill_values(out, n, params..., lock.generator());
+        }
         StopScope::raise_if_stopped();
         return result;
     }
 
-    static pybind11::array_t<double> shape(P... params, const Extents& size, EngineArg engine) {
+    static pybind11::array_t<double> shape(Scalar<P>... params, const Extents& size, EngineArg engine) {
         std::vector<Py_intptr_t> dims;
         dims.reserve(size.size());
         std::size_t n = 1;  // NumPy has checked the product when the array exists
@@ -166,11 +182,11 @@ struct SizedDraws<Kernel, Prep, std::tuple<P...>> {
             dims.push_back(to_npy_extent(extent));
             n *= extent;
         }
-        return fill(new_float64_array(dims), n, params..., *engine.engine);
+        return fill(new_float64_array(dims), n, params.value..., *engine.object);
     }
 
-    static pybind11::array_t<double> count(P... params, std::size_t size, EngineArg engine) {
-        return fill(new_float64_array({to_npy_extent(size)}), size, params..., *engine.engine);
+    static pybind11::array_t<double> count(Scalar<P>... params, Scalar<std::size_t> size, EngineArg engine) {
+        return fill(new_float64_array({to_npy_extent(size.value)}), size.value, params.value..., *engine.object);
     }
 };
 

@@ -13,11 +13,24 @@ namespace py = pybind11;
 
 namespace pradix {
 
+namespace {
+
+void refuse_pickling(const py::object&, const py::args&) {
+    throw py::type_error("cannot pickle 'pradix.Engine' object");
+}
+
+}  // namespace
+
 void register_sampling(py::module_& m) {
     using py::arg;
-    // The seed is a signed 32-bit integer, sign-extended to the engine's
-    // 64-bit seed (-1 seeds with 2^64 - 1).  Unnamed: positional only.
-    py::class_<Engine>(m, "Engine").def(py::init<std::int32_t>());
+    // The seed is a signed 32-bit integer (EngineObject).  Unnamed:
+    // positional only.
+    // An engine cannot be pickled or copied: every protocol, copy.copy and
+    // copy.deepcopy reduce it first, and so raise TypeError.
+    py::class_<EngineObject>(m, "Engine")
+        .def(py::init<std::int32_t>())
+        .def("__reduce_ex__", &refuse_pickling)
+        .def("__reduce__", &refuse_pickling);
     // Default of every engine argument; reachable only by omitting it.
     const py::object engine = m.attr("Engine")(1);
 

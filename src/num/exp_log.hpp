@@ -46,12 +46,6 @@ inline constexpr double LN_DIGIT[11] = {
     1.6094379124341003, 1.791759469228055, 1.9459101490553132,
     2.0794415416798357, 2.1972245773362196, 2.302585092994046};
 
-inline std::int64_t clamp_to_int64(double n) {
-    if (n >= 0x1p63) return std::numeric_limits<std::int64_t>::max();
-    if (n < -0x1p63) return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(n);
-}
-
 
 // exp and log in two halves around their continued fraction, so that the
 // block forms (blocks.hpp) can run the fractions of many arguments at once:

@@ -1,4 +1,4 @@
-// floor, integer powers and factorials.
+// floor, integer powers, factorials and the conversion of doubles to int64.
 //
 // floor truncates through a signed 64-bit integer, so it is only defined by
 // that route for |x| < 2^63.  Every finite double of larger magnitude is
@@ -20,6 +20,16 @@ inline double floor(double x) {
     if (!(abs(x) < 0x1p63)) return x;  // already an integer; no conversion
     const double t = static_cast<double>(static_cast<std::int64_t>(x));
     return (x < 0.0 && t > x) ? t - 1.0 : t;
+}
+
+// x as an int64, saturated: +inf and values at or above 2^63 give the
+// largest int64, -inf and values below -2^63 the smallest, anything else
+// is truncated toward zero.  The plain conversion is undefined outside the
+// range (x86 gives the smallest int64 for every such value).  x is not NaN.
+inline std::int64_t clamp_to_int64(double x) {
+    if (x >= 0x1p63) return std::numeric_limits<std::int64_t>::max();
+    if (x < -0x1p63) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(x);
 }
 
 inline double ipow(double x, std::int64_t n) {

@@ -20,13 +20,15 @@ namespace pradix::num {
 
 namespace interrupt {
 
-// Installed by the module layer: true when the current call is to be
-// abandoned.  Everything runs with the interpreter lock held, so a plain
-// variable is enough.
+// Installed by the module layer, once, before any kernel runs: true when
+// the current call of the calling thread is to be abandoned.  Kernels run on
+// several threads at once, so the question must be safe to ask from any.
 inline bool (*query)() = nullptr;
 
-// Sticky answer of the current call; cleared by whoever installed `query`.
-inline bool requested = false;
+// Sticky answer of the current call, one per thread (a request to stop one
+// thread's call never stops another's); cleared by whoever installed
+// `query`.  Initial-exec: polled in inner loops, it must cost one load.
+inline thread_local bool requested __attribute__((tls_model("initial-exec"))) = false;
 
 // Asks now (unless the answer is already yes).
 inline bool check() {
