@@ -344,3 +344,29 @@ def test_empty_and_one_element_varying(shape):
     got = pradix.dnorm(x, mu, np.full(shape, 2.0))
     assert got.shape == shape and got.dtype == np.float64
     assert_bits(got, one_by_one(pradix.dnorm, x, mu, np.full(shape, 2.0)))
+
+
+def test_per_point_driver():
+    # A test-kit kernel whose preparation has at_points: every call with
+    # varying parameters hands it batches of at most 256 points with their
+    # preparations (equal slots exactly for equal parameters), whatever the
+    # pattern or layout, and the results are the scalar calls' bits.
+    kit = pytest.importorskip("_testkit")
+    rng = np.random.default_rng(5)
+    pool = np.array([0.5, -1.0, 2.0, 0.0, np.nan, np.inf])
+    x = rng.normal(size=3000)
+    idx = {"runs": np.repeat(np.arange(500), 6) % 6, "alternating": np.arange(3000) % 3,
+           "grouped": rng.integers(0, 6, 3000), "distinct": None}
+    kit.loop_probe_counts()
+    for name, i in idx.items():
+        a = rng.normal(size=3000) if i is None else pool[i]
+        b = rng.normal(size=3000) if i is None else pool[(i + 1) % pool.size]
+        for args in [(x, a, b), (x[:7], a[:7], b[:7]), (x.reshape(60, 50)[::-1].T, a.reshape(50, 60), 0.5)]:
+            assert_bits(kit.loop_probe(*args), one_by_one(kit.loop_probe, *args))
+    seen = kit.loop_probe_counts()
+    assert seen["calls"] > 0 and seen["largest"] == 256 and seen["mismatches"] == 0
+    # One array of points under fixed parameters is prepared once and never
+    # goes to at_points; nor does a grid whose columns keep one preparation.
+    kit.loop_probe(x, 0.5, 2.0)
+    kit.loop_probe(x[:, None], pool[None, :], pool[None, :])
+    assert kit.loop_probe_counts()["calls"] == 0
