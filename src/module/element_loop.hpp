@@ -454,12 +454,19 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         }
     }
 
+    // The arguments of element i of a row.
+    static std::array<const char*, N> element(const std::array<const char*, N>& at,
+                                              const std::array<Py_intptr_t, N>& step, Py_intptr_t i) {
+        std::array<const char*, N> here;
+        for (std::size_t k = 0; k < N; ++k) here[k] = at[k] + i * step[k];
+        return here;
+    }
+
     // The kernel called at each element of a row (see walk_rows).
     static constexpr auto each_row = [](const std::array<const char*, N>& at, const std::array<Py_intptr_t, N>& step,
                                         double* o, Py_intptr_t os, Py_intptr_t n) {
         for (Py_intptr_t i = 0; i < n; ++i) {
-            std::array<const char*, N> here;
-            for (std::size_t k = 0; k < N; ++k) here[k] = at[k] + i * step[k];
+            const std::array<const char*, N> here = element(at, step, i);
             o[i * os] = value(here, Index{});
         }
     };
@@ -592,8 +599,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             [&](const std::array<const char*, N>& at, const std::array<Py_intptr_t, N>& step, double*, Py_intptr_t,
                 Py_intptr_t n) {
                 for (Py_intptr_t i = 0; i < n; ++i) {
-                    std::array<const char*, N> here;
-                    for (std::size_t k = 0; k < N; ++k) here[k] = at[k] + i * step[k];
+                    const std::array<const char*, N> here = element(at, step, i);
                     Params p;
                     const std::size_t before = seen.size();
                     if (parameters(here, p, Index{})) {
@@ -637,8 +643,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
                              return;
                          }
                          for (Py_intptr_t i = 0; i < n; ++i) {
-                             std::array<const char*, N> here;
-                             for (std::size_t k = 0; k < N; ++k) here[k] = at[k] + i * step[k];
+                             const std::array<const char*, N> here = element(at, step, i);
                              double* dst = o + i * os;
                              const std::uint32_t slot = preparation(cache, here, evaluate_batch);
                              const X xs = read<X>(here[0]);
