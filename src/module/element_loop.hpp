@@ -463,11 +463,12 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     }
 
     // The kernel called at each element of a row (see walk_rows).
-    static constexpr auto each_row = [](const std::array<const char*, N>& at, const std::array<Py_intptr_t, N>& step,
+    static constexpr auto each_row = [](std::array<const char*, N> at, const std::array<Py_intptr_t, N>& step,
                                         double* o, Py_intptr_t os, Py_intptr_t n) {
-        for (Py_intptr_t i = 0; i < n; ++i) {
-            const std::array<const char*, N> here = element(at, step, i);
-            o[i * os] = value(here, Index{});
+        for (Py_intptr_t i = 0;;) {
+            o[i * os] = value(at, Index{});
+            if (++i == n) break;  // (no position past the row is ever formed)
+            for (std::size_t k = 0; k < N; ++k) at[k] += step[k];
         }
     };
 
