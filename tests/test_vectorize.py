@@ -178,3 +178,195 @@ def test_ctrl_c_stops_an_array_call(call):
 
     seen = interrupt(call)
     assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 2.0 and seen["healthy"]
+
+
+# ---- parameters that vary from element to element -----------------------------
+# The loop keeps the preparations of a call (runs, repeated and grouped
+# parameters), walks broadcast grids with the parameters fixed along the
+# inner loop and evaluates points of one preparation in blocks; whatever it
+# does, every element must be the scalar call at that position, bit for bit,
+# and the result keep its layout.
+
+def one_by_one(fn, *args):
+    """The scalar call at every element of the broadcast arguments."""
+    arrays = np.broadcast_arrays(*[np.asarray(a) for a in args])
+    out = np.empty(arrays[0].shape)
+    for idx in np.ndindex(out.shape):
+        out[idx] = fn(*[a[idx].item() for a in arrays])
+    return out
+
+
+def assert_bits(got, want):
+    assert got.shape == want.shape
+    assert np.array_equal(np.ascontiguousarray(got).view(np.uint64), np.ascontiguousarray(want).view(np.uint64))
+
+
+_RNG = np.random.default_rng(18)
+# Each kernel with points and two or three parameter pools to draw from: a
+# block form (dnorm, dgamma, pgamma, qgamma), point evaluation only (qbeta,
+# pt, qt), integer points and memoised kernels (dbinom, pbinom, qpois, whose
+# preparations own tables), and a kernel without preparation (dcauchy).
+VARYING = {
+    "dnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan, 0.0], [-1.0, 0.0, 0.5, np.inf], [0.0, 0.5, 2.0, -1.0]),
+    "dgamma": (np.r_[_RNG.gamma(2.0, size=40), 0.0, -1.0, np.inf], [0.5, 1.0, 2.5, 9.5], [0.5, 1.5, np.nan]),
+    "pgamma": (_RNG.gamma(2.0, size=40), [0.5, 2.5, 30.0], [1.0, 1.5]),
+    "qgamma": (_RNG.uniform(size=40), [0.5, 2.5, 30.0], [1.0, 1.5]),
+    "qbeta": (_RNG.uniform(size=30), [0.5, 2.0, 3.0], [0.7, 3.0]),
+    "pt": (_RNG.normal(scale=3, size=40), [0.5, 3.0, 1e6], None),
+    "qt": (_RNG.uniform(size=40), [0.5, 3.0, 7.5], None),
+    "dbinom": (np.arange(-1, 25), [0, 1, 7, 20], [0.0, 0.3, 0.9]),
+    "pbinom": (np.arange(-1, 25), [1, 7, 20, 40], [0.3, 0.5, 0.9]),
+    "qpois": (_RNG.uniform(size=40), [0.5, 4.0, 30.0], None),
+    "dcauchy": (_RNG.normal(size=40), [-1.0, 0.0, 2.0], [0.5, 2.0]),
+}
+
+
+def draws(name, n, pattern, rng):
+    """Points and parameter arrays of n elements: parameters in runs,
+    alternating, grouped at random, or all distinct."""
+    points, *pools = VARYING[name]
+    pools = [p for p in pools if p is not None]
+    x = rng.choice(points, n)
+    if pattern == "runs":
+        idx = np.repeat(np.arange(n // 7 + 1), 7)[:n]
+    elif pattern == "alternating":
+        idx = np.arange(n) % 3
+    elif pattern == "grouped":
+        idx = rng.integers(0, 5, n)
+    else:  # distinct
+        idx = np.arange(n)
+    params = []
+    for k, pool in enumerate(pools):
+        pool = np.asarray(pool)
+        if pattern == "distinct":
+            p = rng.choice(pool, n) * (1 + rng.uniform(0, 1e-3, n)) if pool.dtype.kind == "f" else rng.choice(pool, n)
+        else:
+            p = pool[(idx * (k + 2) + k) % len(pool)]
+        params.append(p)
+    return x, params
+
+
+@pytest.mark.parametrize("pattern", ["runs", "alternating", "grouped", "distinct"])
+@pytest.mark.parametrize("name", list(VARYING))
+def test_varying_parameters_patterns(name, pattern):
+    fn = getattr(pradix, name)
+    rng = np.random.default_rng(hash((name, pattern)) % 2**32)
+    for n in (1, 2, 15, 16, 700, 3000):  # small calls, and more than a batch
+        x, params = draws(name, n, pattern, rng)
+        assert_bits(fn(x, *params), one_by_one(fn, x, *params))
+
+
+@pytest.mark.parametrize("name", ["dnorm", "dgamma", "qbeta", "dbinom", "pbinom", "dcauchy"])
+def test_grids(name):
+    # Parameters on the outer axis, on the inner axis, on both, and a third
+    # axis with the parameters fixed along the middle one.
+    fn = getattr(pradix, name)
+    points, *pools = VARYING[name]
+    pools = [np.resize(p, 4) for p in pools if p is not None]  # a common length, for one axis
+    x = np.asarray(points)
+    cases = [
+        (x[:, None], *[p[None, :] for p in pools]),  # parameters fixed down each column
+        (x[None, :], *[p[:, None] for p in pools]),  # fixed along each row (the C order)
+        (x[:, None], pools[0][None, :], *[p[:, None][:1] for p in pools[1:]]),
+        (x[None, :, None], pools[0][:, None, None], *[p[None, None, :] for p in pools[1:]]),
+        (x[:7, None], *[np.repeat(p, 3)[None, :] for p in pools]),  # short columns
+    ]
+    for args in cases:
+        got = fn(*args)
+        assert got.flags.c_contiguous
+        assert_bits(got, one_by_one(fn, *args))
+    if len(pools) > 1:  # each parameter on its own axis
+        args = (x[:, None, None], pools[0][None, :, None], pools[1][None, None, :])
+        assert_bits(fn(*args), one_by_one(fn, *args))
+
+
+@pytest.mark.parametrize("name", ["dnorm", "pgamma", "qt", "dbinom", "pbinom"])
+def test_varying_parameters_layouts(name):
+    # Fortran order, transposed views, negative and zero strides.
+    fn = getattr(pradix, name)
+    rng = np.random.default_rng(7)
+    x, params = draws(name, 600, "grouped", rng)
+    x2 = x.reshape(20, 30)
+    p2 = [p.reshape(20, 30) for p in params]
+    f_args = [np.asfortranarray(a) for a in [x2, *p2]]
+    got = fn(*f_args)
+    assert got.flags.f_contiguous and not got.flags.c_contiguous
+    assert_bits(got, one_by_one(fn, *f_args))
+    got = fn(x2.T, *[p.T for p in p2])  # transposed views throughout: Fortran-contiguous
+    assert got.flags.f_contiguous and not got.flags.c_contiguous
+    assert_bits(got, one_by_one(fn, x2.T, *[p.T for p in p2]))
+    layouts = [
+        [x2.T, *[np.ascontiguousarray(p.T) for p in p2]],              # mixed orders
+        [x2[::-1], *[p[:, ::-1] for p in p2]],                         # negative strides
+        [x2[::-2, ::3], *[p[::-2, ::3] for p in p2]],                  # strided both ways
+        [x2, *[np.broadcast_to(p[:1], (20, 30)) for p in p2]],         # zero strides, full shape
+        [x2, *[np.broadcast_to(p[:, :1], (20, 30)) for p in p2]],
+        [np.broadcast_to(x2[:1], (20, 30)), *[p[::-1, ::-1] for p in p2]],
+    ]
+    for args in layouts:
+        got = fn(*args)
+        assert got.flags.c_contiguous
+        assert_bits(got, one_by_one(fn, *args))
+
+
+def test_more_groups_than_kept_preparations():
+    # Thousands of distinct parameters, repeating: the kept table fills and is
+    # emptied (with points waiting in a batch) again and again.
+    rng = np.random.default_rng(11)
+    groups = rng.uniform(0.5, 9.5, 2500)
+    idx = rng.integers(0, groups.size, 20000)
+    x = rng.gamma(2.0, size=idx.size)
+    got = pradix.dgamma(x, groups[idx], 1.5)
+    want = np.array([pradix.dgamma(a, s, 1.5) for a, s in zip(x.tolist(), groups[idx].tolist())])
+    assert_bits(got, want)
+    n = rng.integers(5, 60, 9)  # more (n, prob) pairs than tables kept at once
+    k = rng.integers(0, 60, 3000)
+    pick = rng.integers(0, 9, k.size)
+    got = pradix.pbinom(k, n[pick], 0.3 + 0.05 * pick)
+    want = [pradix.pbinom(int(a), int(b), c) for a, b, c in zip(k, n[pick], (0.3 + 0.05 * pick).tolist())]
+    assert_bits(got, np.array(want))
+
+
+def test_nan_integer_parameters_among_varying():
+    # An integer parameter given as NaN makes its element NaN, the others are
+    # evaluated as usual, in rows and in batches.
+    n = np.array([10.0, np.nan, 10.0, 12.7, -np.inf] * 40)
+    k = np.arange(n.size) % 13
+    for args in [(k, n, 0.4), (k[:, None], n[None, :40], 0.4), (k.astype(float) + 0.5, n, 0.4)]:
+        assert_bits(pradix.dbinom(*args), one_by_one(pradix.dbinom, *args))
+        assert_bits(pradix.pbinom(*args), one_by_one(pradix.pbinom, *args))
+
+
+@pytest.mark.parametrize("shape", [(0,), (0, 5), (5, 0), (1,), (1, 1)])
+def test_empty_and_one_element_varying(shape):
+    x = np.full(shape, 0.3)
+    mu = np.full(shape[-1:], 0.1)
+    got = pradix.dnorm(x, mu, np.full(shape, 2.0))
+    assert got.shape == shape and got.dtype == np.float64
+    assert_bits(got, one_by_one(pradix.dnorm, x, mu, np.full(shape, 2.0)))
+
+
+def test_per_point_driver():
+    # A test-kit kernel whose preparation has at_points: every call with
+    # varying parameters hands it batches of at most 256 points with their
+    # preparations (equal slots exactly for equal parameters), whatever the
+    # pattern or layout, and the results are the scalar calls' bits.
+    kit = pytest.importorskip("_testkit")
+    rng = np.random.default_rng(5)
+    pool = np.array([0.5, -1.0, 2.0, 0.0, np.nan, np.inf])
+    x = rng.normal(size=3000)
+    idx = {"runs": np.repeat(np.arange(500), 6) % 6, "alternating": np.arange(3000) % 3,
+           "grouped": rng.integers(0, 6, 3000), "distinct": None}
+    kit.loop_probe_counts()
+    for name, i in idx.items():
+        a = rng.normal(size=3000) if i is None else pool[i]
+        b = rng.normal(size=3000) if i is None else pool[(i + 1) % pool.size]
+        for args in [(x, a, b), (x[:7], a[:7], b[:7]), (x.reshape(60, 50)[::-1].T, a.reshape(50, 60), 0.5)]:
+            assert_bits(kit.loop_probe(*args), one_by_one(kit.loop_probe, *args))
+    seen = kit.loop_probe_counts()
+    assert seen["calls"] > 0 and seen["largest"] == 256 and seen["mismatches"] == 0
+    # One array of points under fixed parameters is prepared once and never
+    # goes to at_points; nor does a grid whose columns keep one preparation.
+    kit.loop_probe(x, 0.5, 2.0)
+    kit.loop_probe(x[:, None], pool[None, :], pool[None, :])
+    assert kit.loop_probe_counts()["calls"] == 0

@@ -10,7 +10,7 @@
 // Shapes that do not broadcast raise RuntimeError
 // "pybind11::vectorize: incompatible size/dimension of inputs!".
 //
-// Layouts, from the cheapest:
+// Layouts and parameters, from the cheapest:
 // - every argument a plain Python scalar: one kernel call, no array at all;
 // - every argument but the first has one element: the kernel is prepared
 //   once for those parameters (`Prep::prepare`) and evaluated at each point
@@ -18,20 +18,31 @@
 //   values are the same bits.  A preparation with `at_block` gets the
 //   points in blocks of at most num::BLOCK, gathered into a buffer on the
 //   stack (out[i] = at(x[i]), bit for bit, evaluated together);
-// - trivial layouts (arguments either full-shape and contiguous in the same
-//   order, or one element): one pass over memory with a pointer per
-//   argument;
-// - anything else: a walk over the result in C order, each argument read at
-//   its broadcast position (stride 0 along stretched dimensions).
-// Every result element is one kernel call with the arguments at its
-// position, so the layout never changes a value; NaN results are stored as
-// the canonical quiet NaN.  The loops poll for a stop request every
-// POLL_ELEMENTS elements, and a stopped call raises instead of returning.
+// - parameters that vary: the call keeps the preparations it makes, keyed
+//   by the parameters' bits (preparations.hpp), so repeated parameters (a
+//   column of constants, a grid broadcast along one axis, grouped data) are
+//   prepared once.  A broadcast grid is walked with an axis along which no
+//   parameter moves innermost, and each such row is evaluated under one
+//   preparation like the case above.  Other points are collected in batches
+//   and handed to the kernel's `at_points` when it has one, or evaluated per
+//   preparation, in blocks where several share one.  Calls whose parameters
+//   hardly repeat (judged on their first elements), small calls, and kernels
+//   without preparation simply call the kernel at every element.
+// The walk visits the result in C order (trivial layouts, whose arguments
+// are full-shape and contiguous in the same order or of one element: one
+// pass over memory), except for the axis moved innermost; each argument is
+// read at its broadcast position (stride 0 along stretched dimensions).
+// Every element is independent, so neither the order of the walk nor the
+// grouping of points changes a value: each result element is the kernel
+// at the arguments at its position, NaN stored as the canonical quiet NaN.
+// The loops poll for a stop request every POLL_ELEMENTS elements, and a
+// stopped call raises instead of returning.
 // The kernel loop runs in a ReleaseWindow (stop_scope.hpp): from its first
 // poll on, other threads run while it computes.  Nothing in it touches a
 // Python object.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -48,6 +59,7 @@
 #include "../num/common.hpp"
 #include "../num/interrupt.hpp"
 #include "arguments.hpp"
+#include "preparations.hpp"
 #include "stop_scope.hpp"
 
 namespace pradix {
@@ -218,6 +230,119 @@ std::vector<Py_intptr_t> broadcast_shape(const std::array<const Input*, N>& in) 
     return shape;
 }
 
+// NumPy's largest number of dimensions (64 since NumPy 2, 32 before).
+inline constexpr std::size_t MAX_DIMS = 64;
+using Extents = std::array<Py_intptr_t, MAX_DIMS>;
+
+// The order of a walk over the result: the extents, the last innermost, the
+// byte strides of each of K arguments along them and the element strides of
+// the result.  Fixed arrays: a call allocates nothing for its walk.
+template <std::size_t K>
+struct Walk {
+    std::size_t ndim = 0;
+    Extents shape;
+    std::array<Extents, K> strides;
+    Extents out_strides;
+};
+
+template <std::size_t N>
+Walk<N> walk_of(const std::array<const Input*, N>& in, const std::vector<Py_intptr_t>& shape, Layout layout,
+                Py_intptr_t size, const std::array<Py_intptr_t, N>& itemsize) {
+    Walk<N> w;
+    if (layout != Layout::strided) {  // one row over memory
+        w.ndim = 1;
+        w.shape[0] = size;
+        for (std::size_t k = 0; k < N; ++k) w.strides[k][0] = in[k]->size == 1 ? 0 : itemsize[k];
+        w.out_strides[0] = 1;
+        return w;
+    }
+    const std::size_t ndim = shape.size();
+    if (ndim > MAX_DIMS) throw std::runtime_error("too many dimensions");
+    w.ndim = ndim;
+    for (std::size_t d = 0; d < ndim; ++d) w.shape[d] = shape[d];
+    for (std::size_t k = 0; k < N; ++k) {
+        const Input& a = *in[k];
+        for (std::size_t d = 0; d < ndim; ++d) w.strides[k][d] = 0;
+        for (int m = 1; m <= a.ndim; ++m) {
+            const std::size_t d = ndim - static_cast<std::size_t>(m);
+            if (a.shape[a.ndim - m] == shape[d]) w.strides[k][d] = a.strides[a.ndim - m];
+        }
+    }
+    w.out_strides[ndim - 1] = 1;
+    for (std::size_t d = ndim - 1; d-- > 0;) w.out_strides[d] = w.out_strides[d + 1] * shape[d + 1];
+    return w;
+}
+
+// Moves innermost the longest axis along which no parameter (argument 1
+// on) moves, if there is one: its rows keep one preparation.  Elements are
+// independent, so the order of the walk changes no value, and the result
+// keeps its layout.
+template <std::size_t N>
+void parameters_outside(Walk<N>& w) {
+    const std::size_t ndim = w.ndim;
+    std::size_t best = ndim;
+    for (std::size_t d = 0; d < ndim; ++d) {
+        bool fixed = w.shape[d] > 1;
+        for (std::size_t k = 1; k < N && fixed; ++k) fixed = w.strides[k][d] == 0;
+        if (fixed && (best == ndim || w.shape[d] >= w.shape[best])) best = d;
+    }
+    if (best + 1 >= ndim) return;
+    const auto last = [best, ndim](Extents& v) { std::rotate(v.begin() + best, v.begin() + best + 1, v.begin() + ndim); };
+    last(w.shape);
+    for (auto& s : w.strides) last(s);
+    last(w.out_strides);
+}
+
+// Visits a walk row by row, up to `limit` elements (all by default).  Each
+// piece of a row, cut where a poll is due, goes to
+// row(at, step, out, out_step, n): n results from the arguments at `at`,
+// advancing by `step` bytes, stored from `out` on, `out_step` elements
+// apart.  Positions are kept as offsets, so no pointer ever leaves its array.
+template <std::size_t K, typename Row>
+void walk_rows(const Walk<K>& w, const std::array<const char*, K>& base, double* out, Row&& row,
+               Py_intptr_t limit = -1) {
+    const std::size_t ndim = w.ndim;
+    Py_intptr_t count = 1;
+    for (std::size_t d = 0; d < ndim; ++d) count *= w.shape[d];
+    if (limit >= 0 && limit < count) count = limit;
+    if (count == 0) return;
+    const Py_intptr_t inner = w.shape[ndim - 1];
+    const Py_intptr_t out_step = w.out_strides[ndim - 1];
+    std::array<Py_intptr_t, K> step{};
+    for (std::size_t k = 0; k < K; ++k) step[k] = w.strides[k][ndim - 1];
+    Extents index{};
+    std::array<Py_intptr_t, K> offset{};  // of the current row, in bytes
+    Py_intptr_t out_offset = 0;           // in elements
+    Py_intptr_t unpolled = 0;
+    for (Py_intptr_t done = 0; done < count; done += inner) {
+        const Py_intptr_t row_end = count - done < inner ? count - done : inner;
+        for (Py_intptr_t j = 0; j < row_end;) {
+            const Py_intptr_t room = static_cast<Py_intptr_t>(POLL_ELEMENTS) - unpolled;
+            const Py_intptr_t end = row_end - j > room ? j + room : row_end;
+            std::array<const char*, K> at;
+            for (std::size_t k = 0; k < K; ++k) at[k] = base[k] + (offset[k] + j * step[k]);
+            row(at, step, out + (out_offset + j * out_step), out_step, end - j);
+            unpolled += end - j;
+            j = end;
+            if (unpolled == static_cast<Py_intptr_t>(POLL_ELEMENTS)) {
+                unpolled = 0;
+                if (num::interrupt::check()) StopScope::raise_if_stopped();
+            }
+        }
+        // Next row: carry through the outer indices.
+        for (std::size_t d = ndim - 1; d-- > 0;) {
+            if (++index[d] != w.shape[d]) {
+                for (std::size_t k = 0; k < K; ++k) offset[k] += w.strides[k][d];
+                out_offset += w.out_strides[d];
+                break;
+            }
+            for (std::size_t k = 0; k < K; ++k) offset[k] -= w.strides[k][d] * (w.shape[d] - 1);
+            out_offset -= w.out_strides[d] * (w.shape[d] - 1);
+            index[d] = 0;
+        }
+    }
+}
+
 template <auto Kernel, typename Prep, typename Stored>
 struct Loop;
 
@@ -233,6 +358,24 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     using stored_t = std::tuple_element_t<I, std::tuple<S...>>;
     template <std::size_t I>
     using load_t = Load<arg_t<I>, stored_t<I>>;
+    using X = stored_t<0>;      // a point as stored
+    using Point = arg_t<0>;     // a point as the kernel takes it
+
+    // How points under one preparation are evaluated: in blocks (at_block)
+    // or one by one (at, through the point memo where the kernel has one);
+    // and whether batches of points under many preparations go to the
+    // kernel's at_points.
+    static constexpr bool BLOCKS =
+        num::HasAtBlock<Prep>::value && std::is_same_v<X, double> && std::is_same_v<Point, double> &&
+        !Memoized<Kernel>::value;
+    static constexpr bool AT_POINTS = HasAtPoints<Prep, Point>::value;
+    // Rows under one preparation at least this long are evaluated as rows.
+    static constexpr Py_intptr_t LONG_ROW = 8;
+    // Calls with fewer elements keep no preparations (unless they own memory
+    // or the kernel evaluates many at once): nothing to allocate.
+    static constexpr Py_intptr_t SMALL_CALL = 16;
+    // Elements looked at to decide whether parameters repeat.
+    static constexpr Py_intptr_t TRIAL = 1024;
 
     // Kernel value at one position: NaN where an integer argument is NaN.
     template <std::size_t... I>
@@ -244,12 +387,98 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         return num::canonical(Kernel(load_t<I>::get(std::get<I>(s))...));
     }
 
+    // The parameters (every argument but the first) as the kernel takes them.
+    template <typename Seq>
+    struct ParamsOf;
+    template <std::size_t... I>
+    struct ParamsOf<std::index_sequence<0, I...>> {
+        using type = std::tuple<arg_t<I>...>;
+    };
+    using Params = typename ParamsOf<Index>::type;
+    using Cache = Preparations<Prep, N - 1>;
+
+    // The parameters at `at`; false where an integer parameter is NaN.
+    template <std::size_t... I>
+    static bool parameters(const std::array<const char*, N>& at, Params& p, std::index_sequence<0, I...>) {
+        if constexpr (((load_t<I>::can_fail) || ...)) {
+            if (!(load_t<I>::ok(read<stored_t<I>>(at[I])) && ...)) return false;
+        }
+        p = Params{load_t<I>::get(read<stored_t<I>>(at[I]))...};
+        return true;
+    }
+
+    template <std::size_t... J>
+    static typename Cache::Key key_of(const Params& p, std::index_sequence<J...>) {
+        return {key_bits(std::get<J>(p))...};
+    }
+
+    // The slot of the preparation for the parameters at `at`, or NONE where
+    // an integer parameter is NaN.
+    template <class Empty>
+    static std::uint32_t preparation(Cache& cache, const std::array<const char*, N>& at, Empty&& empty) {
+        Params p;
+        if (!parameters(at, p, Index{})) return Cache::NONE;
+        return cache.find(
+            key_of(p, std::make_index_sequence<N - 1>{}),
+            [&p] { return std::apply([](auto... a) { return Prep::prepare(a...); }, p); }, empty);
+    }
+
+    // The result at a stored point under `prep`.
+    static double at_point(const Prep& prep, X xs, PointMemo* memo) {
+        if constexpr (load_t<0>::can_fail) {
+            if (!load_t<0>::ok(xs)) return num::NaN;
+        }
+        const Point x = load_t<0>::get(xs);
+        if constexpr (Memoized<Kernel>::value) {
+            if (memo != nullptr) return memo->get(x, [&] { return num::canonical(prep.at(x)); });
+        }
+        return num::canonical(prep.at(x));
+    }
+
+    // n results under one preparation, from the points at `x` (`step`
+    // bytes apart) to out (`out_step` elements apart).
+    static void one_preparation(const Prep& prep, PointMemo* memo, const char* x, Py_intptr_t step, double* out,
+                                Py_intptr_t out_step, Py_intptr_t n) {
+        if constexpr (BLOCKS) {
+            double xs[num::BLOCK];
+            double v[num::BLOCK];
+            for (Py_intptr_t done = 0; done < n;) {
+                const Py_intptr_t room = static_cast<Py_intptr_t>(num::BLOCK);
+                const Py_intptr_t m = n - done < room ? n - done : room;
+                for (Py_intptr_t i = 0; i < m; ++i) xs[i] = read<double>(x + (done + i) * step);
+                double* o = out + done * out_step;
+                double* dst = out_step == 1 ? o : v;
+                prep.at_block(xs, dst, static_cast<std::size_t>(m));
+                for (Py_intptr_t i = 0; i < m; ++i) o[i * out_step] = num::canonical(dst[i]);
+                done += m;
+            }
+        } else {
+            for (Py_intptr_t i = 0; i < n; ++i) out[i * out_step] = at_point(prep, read<X>(x + i * step), memo);
+        }
+    }
+
+    // The arguments of element i of a row.
+    static std::array<const char*, N> element(const std::array<const char*, N>& at,
+                                              const std::array<Py_intptr_t, N>& step, Py_intptr_t i) {
+        std::array<const char*, N> here;
+        for (std::size_t k = 0; k < N; ++k) here[k] = at[k] + i * step[k];
+        return here;
+    }
+
+    // The kernel called at each element of a row (see walk_rows).
+    static constexpr auto each_row = [](std::array<const char*, N> at, const std::array<Py_intptr_t, N>& step,
+                                        double* o, Py_intptr_t os, Py_intptr_t n) {
+        for (Py_intptr_t i = 0;;) {
+            o[i * os] = value(at, Index{});
+            if (++i == n) break;  // (no position past the row is ever formed)
+            for (std::size_t k = 0; k < N; ++k) at[k] += step[k];
+        }
+    };
+
     // Every argument but the first has one element: prepare once.
     template <std::size_t... I>
-    static void prepared(double* out, Py_intptr_t count, const std::array<const char*, N>& base,
-                         const std::array<std::vector<Py_intptr_t>, N>& strides,
-                         const std::vector<Py_intptr_t>& shape, std::index_sequence<0, I...>) {
-        using X = stored_t<0>;
+    static void fixed(double* out, Py_intptr_t count, const std::array<const char*, N>& base, const Walk<N>& w,
+                      std::index_sequence<0, I...>) {
         if constexpr (((load_t<I>::can_fail) || ...)) {
             if (!(load_t<I>::ok(read<stored_t<I>>(base[I])) && ...)) {
                 for (Py_intptr_t i = 0; i < count; ++i) out[i] = num::NaN;
@@ -257,100 +486,182 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             }
         }
         const Prep prep = Prep::prepare(load_t<I>::get(read<stored_t<I>>(base[I]))...);
-        if constexpr (num::HasAtBlock<Prep>::value && std::is_same_v<X, double> && !Memoized<Kernel>::value) {
-            walk_rows<1>(out, count, {base[0]}, {strides[0]}, shape,
-                         [&](std::array<const char*, 1> at, const std::array<Py_intptr_t, 1>& step, double* o,
-                             Py_intptr_t n) {
-                             double x[num::BLOCK];
-                             for (Py_intptr_t done = 0; done < n;) {
-                                 const Py_intptr_t room = static_cast<Py_intptr_t>(num::BLOCK);
-                                 const Py_intptr_t m = n - done < room ? n - done : room;
-                                 for (Py_intptr_t i = 0; i < m; ++i) {
-                                     x[i] = read<double>(at[0]);
-                                     at[0] += step[0];
-                                 }
-                                 prep.at_block(x, o + done, static_cast<std::size_t>(m));
-                                 for (Py_intptr_t i = 0; i < m; ++i) o[done + i] = num::canonical(o[done + i]);
-                                 done += m;
-                             }
-                         });
-            return;
-        }
         PointMemo memo;
-        auto eval = [&](X xs) -> double {
-            if constexpr (load_t<0>::can_fail) {
-                if (!load_t<0>::ok(xs)) return num::NaN;
-            }
-            const auto x = load_t<0>::get(xs);
-            if constexpr (Memoized<Kernel>::value) {
-                return memo.get(x, [&] { return num::canonical(prep.at(x)); });
-            } else {
-                return num::canonical(prep.at(x));
-            }
-        };
-        walk<1>(out, count, {base[0]}, {strides[0]}, shape, [&](const std::array<const char*, 1>& at) {
-            return eval(read<X>(at[0]));
-        });
-    }
-
-    // Visits the result in memory order; `strides[k]` are the byte strides of
-    // argument k along the broadcast shape (an empty list: contiguous, with
-    // `shape` holding the one extent).  Each piece of an innermost row, cut
-    // where a poll is due, goes to row(at, step, out, n): n results from the
-    // arguments at `at`, advancing by `step`.
-    template <std::size_t K, typename Row>
-    static void walk_rows(double* out, Py_intptr_t count, std::array<const char*, K> ptr,
-                          const std::array<std::vector<Py_intptr_t>, K>& strides,
-                          const std::vector<Py_intptr_t>& shape, Row&& row) {
-        const std::size_t ndim = shape.size();
-        if (ndim == 0) return;
-        const Py_intptr_t inner = shape[ndim - 1];
-        std::array<Py_intptr_t, K> step{};
-        for (std::size_t k = 0; k < K; ++k) step[k] = strides[k][ndim - 1];
-        std::vector<Py_intptr_t> index(ndim, 0);
-        std::array<const char*, K> row_at = ptr;
-        Py_intptr_t done = 0;
-        Py_intptr_t unpolled = 0;
-        while (done < count) {
-            Py_intptr_t j = 0;
-            while (j < inner) {
-                const Py_intptr_t room = static_cast<Py_intptr_t>(POLL_ELEMENTS) - unpolled;
-                const Py_intptr_t end = inner - j > room ? j + room : inner;
-                std::array<const char*, K> at;
-                for (std::size_t k = 0; k < K; ++k) at[k] = row_at[k] + j * step[k];
-                row(at, step, out + done + j, end - j);
-                unpolled += end - j;
-                j = end;
-                if (unpolled == static_cast<Py_intptr_t>(POLL_ELEMENTS)) {
-                    unpolled = 0;
-                    if (num::interrupt::check()) StopScope::raise_if_stopped();
-                }
-            }
-            done += inner;
-            // Next row: carry through the outer indices.
-            for (std::size_t d = ndim - 1; d-- > 0;) {
-                for (std::size_t k = 0; k < K; ++k) row_at[k] += strides[k][d];
-                if (++index[d] != shape[d]) break;
-                for (std::size_t k = 0; k < K; ++k) row_at[k] -= strides[k][d] * shape[d];
-                index[d] = 0;
-            }
+        Walk<1> points;  // the walk of the first argument alone
+        points.ndim = w.ndim;
+        for (std::size_t d = 0; d < w.ndim; ++d) {
+            points.shape[d] = w.shape[d];
+            points.strides[0][d] = w.strides[0][d];
+            points.out_strides[d] = w.out_strides[d];
         }
-        if (num::interrupt::requested) StopScope::raise_if_stopped();
+        walk_rows<1>(points, {base[0]}, out,
+                     [&](const std::array<const char*, 1>& at, const std::array<Py_intptr_t, 1>& step, double* o,
+                         Py_intptr_t os, Py_intptr_t n) { one_preparation(prep, &memo, at[0], step[0], o, os, n); });
     }
 
-    // walk_rows with one result per eval(at).
-    template <std::size_t K, typename Eval>
-    static void walk(double* out, Py_intptr_t count, std::array<const char*, K> ptr,
-                     const std::array<std::vector<Py_intptr_t>, K>& strides, const std::vector<Py_intptr_t>& shape,
-                     Eval&& eval) {
-        walk_rows<K>(out, count, ptr, strides, shape,
-                     [&](std::array<const char*, K> at, const std::array<Py_intptr_t, K>& step, double* o,
-                         Py_intptr_t n) {
+    // Points whose preparations may differ, waiting to be evaluated
+    // together: through the kernel's at_points, or those of one preparation
+    // through at_block.
+    class Batch {
+    public:
+        explicit Batch(const Cache& cache) : cache_(cache) {
+            if constexpr (!AT_POINTS) group_.assign(cache.capacity(), NO_GROUP);
+        }
+
+        bool full() const { return n_ == num::BLOCK; }
+
+        void add(Point x, double* out, std::uint32_t slot) {
+            x_[n_] = x;
+            out_[n_] = out;
+            slot_[n_] = slot;
+            if constexpr (!AT_POINTS) {
+                std::uint16_t& g = group_[slot];
+                if (g == NO_GROUP) {
+                    g = static_cast<std::uint16_t>(groups_);
+                    size_[groups_++] = 0;
+                }
+                ++size_[g];
+            }
+            ++n_;
+        }
+
+        void evaluate() {
+            if (n_ == 0) return;
+            double v[num::BLOCK];
+            if constexpr (AT_POINTS) {
+                Prep::at_points(PointPreparations<Prep>(cache_.table(), slot_), x_, v, n_);
+                for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(v[i]);
+            } else if (groups_ == n_) {
+                for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(cache_[slot_[i]].at(x_[i]));
+            } else {
+                by_groups(v);
+            }
+            if constexpr (!AT_POINTS) {
+                for (std::size_t i = 0; i < n_; ++i) group_[slot_[i]] = NO_GROUP;
+                groups_ = 0;
+            }
+            n_ = 0;
+        }
+
+    private:
+        static constexpr std::uint16_t NO_GROUP = 0xFFFF;
+
+        // The points of each preparation contiguous (counting sort), a block
+        // per preparation with more than one.
+        void by_groups(double* v) {
+            std::size_t start[num::BLOCK];
+            for (std::size_t g = 0, at = 0; g < groups_; ++g) {
+                start[g] = at;
+                at += size_[g];
+            }
+            double xs[num::BLOCK];
+            std::uint16_t order[num::BLOCK];
+            for (std::size_t i = 0; i < n_; ++i) {
+                const std::size_t j = start[group_[slot_[i]]]++;
+                xs[j] = x_[i];
+                order[j] = static_cast<std::uint16_t>(i);
+            }
+            for (std::size_t j = 0; j < n_;) {
+                const std::size_t m = size_[group_[slot_[order[j]]]];
+                const Prep& prep = cache_[slot_[order[j]]];
+                if (m == 1) {
+                    v[j] = prep.at(xs[j]);
+                } else {
+                    prep.at_block(xs + j, v + j, m);
+                }
+                j += m;
+            }
+            for (std::size_t j = 0; j < n_; ++j) *out_[order[j]] = num::canonical(v[j]);
+        }
+
+        const Cache& cache_;
+        std::size_t n_ = 0;
+        Point x_[num::BLOCK];
+        double* out_[num::BLOCK];
+        std::uint32_t slot_[num::BLOCK];
+        // Without at_points: the group of each slot in this batch, and the
+        // sizes of the groups.
+        std::vector<std::uint16_t> group_;
+        std::size_t groups_ = 0;
+        std::uint16_t size_[num::BLOCK];
+    };
+
+    // Whether keeping preparations would not pay: the call is small, or in
+    // its first TRIAL elements fewer than one in 16 has the parameters of an
+    // earlier one.  Never for preparations that own memory (their reuse
+    // saves the most) or kernels that take per-point preparations.
+    static bool rarely_repeated(double* out, Py_intptr_t count, const std::array<const char*, N>& base,
+                                const Walk<N>& w) {
+        if (AT_POINTS || !std::is_trivially_destructible_v<Prep>) return false;
+        if (count < SMALL_CALL) return true;
+        struct Seen {};
+        const Py_intptr_t looked = count < TRIAL ? count : TRIAL;
+        Preparations<Seen, N - 1> seen(static_cast<std::size_t>(looked));
+        Py_intptr_t repeats = 0;
+        walk_rows<N>(
+            w, base, out,
+            [&](const std::array<const char*, N>& at, const std::array<Py_intptr_t, N>& step, double*, Py_intptr_t,
+                Py_intptr_t n) {
+                for (Py_intptr_t i = 0; i < n; ++i) {
+                    const std::array<const char*, N> here = element(at, step, i);
+                    Params p;
+                    const std::size_t before = seen.size();
+                    if (parameters(here, p, Index{})) {
+                        seen.find(key_of(p, std::make_index_sequence<N - 1>{}), [] { return Seen{}; }, [] {});
+                    }
+                    repeats += seen.size() == before ? 1 : 0;
+                }
+            },
+            looked);
+        return repeats * 16 < looked;
+    }
+
+    struct NoBatch {
+        explicit NoBatch(const Cache&) {}
+    };
+
+    // Parameters that vary: each element finds its preparation among those
+    // the call keeps.  Rows along which no parameter moves are evaluated
+    // under one preparation; other points are batched when the kernel
+    // evaluates many points at once (at_points, or at_block per
+    // preparation), else evaluated at once.
+    static void varying(double* out, Py_intptr_t count, const std::array<const char*, N>& base, const Walk<N>& w) {
+        constexpr bool BATCHED = AT_POINTS || BLOCKS;
+        Cache cache(std::min<std::size_t>(static_cast<std::size_t>(count), KeptPreparations<Prep>::value));
+        std::conditional_t<BATCHED, Batch, NoBatch> batch(cache);
+        const auto evaluate_batch = [&batch] {
+            if constexpr (BATCHED) batch.evaluate();
+        };
+        walk_rows<N>(w, base, out,
+                     [&](std::array<const char*, N> at, const std::array<Py_intptr_t, N>& step, double* o,
+                         Py_intptr_t os, Py_intptr_t n) {
+                         bool row_fixed = n >= LONG_ROW;
+                         for (std::size_t k = 1; k < N && row_fixed; ++k) row_fixed = step[k] == 0;
+                         if (row_fixed) {
+                             const std::uint32_t slot = preparation(cache, at, evaluate_batch);
+                             if (slot == Cache::NONE) {
+                                 for (Py_intptr_t i = 0; i < n; ++i) o[i * os] = num::NaN;
+                             } else {
+                                 one_preparation(cache[slot], nullptr, at[0], step[0], o, os, n);
+                             }
+                             return;
+                         }
                          for (Py_intptr_t i = 0; i < n; ++i) {
-                             o[i] = eval(at);
-                             for (std::size_t k = 0; k < K; ++k) at[k] += step[k];
+                             const std::array<const char*, N> here = element(at, step, i);
+                             double* dst = o + i * os;
+                             const std::uint32_t slot = preparation(cache, here, evaluate_batch);
+                             const X xs = read<X>(here[0]);
+                             if (slot == Cache::NONE || (load_t<0>::can_fail && !load_t<0>::ok(xs))) {
+                                 *dst = num::NaN;
+                             } else if constexpr (BATCHED) {
+                                 batch.add(load_t<0>::get(xs), dst, slot);
+                                 if (batch.full()) batch.evaluate();
+                             } else {
+                                 *dst = at_point(cache[slot], xs, nullptr);
+                             }
                          }
                      });
+        evaluate_batch();
     }
 
     static py::object run(const std::array<const Input*, N>& in) {
@@ -378,35 +689,23 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         if (size == 0) return std::move(result);
         double* out = static_cast<double*>(result.mutable_data());
 
-        // Byte strides of each argument along the walk.  Trivial layouts are
-        // walked as one row over memory.
-        std::array<std::vector<Py_intptr_t>, N> strides;
-        std::vector<Py_intptr_t> walk_shape;
-        if (layout != Layout::strided) {
-            walk_shape = {size};
-            for (std::size_t k = 0; k < N; ++k) strides[k] = {in[k]->size == 1 ? 0 : itemsize[k]};
-        } else {
-            walk_shape = shape;
-            const std::size_t ndim = shape.size();
-            for (std::size_t k = 0; k < N; ++k) {
-                const Input& a = *in[k];
-                strides[k].assign(ndim, 0);
-                for (int m = 1; m <= a.ndim; ++m) {
-                    const std::size_t d = ndim - static_cast<std::size_t>(m);
-                    if (a.shape[a.ndim - m] == shape[d]) strides[k][d] = a.strides[a.ndim - m];
-                }
-            }
-        }
-
+        Walk<N> w = walk_of(in, shape, layout, size, itemsize);
         bool parameters_fixed = true;
         for (std::size_t k = 1; k < N; ++k) parameters_fixed = parameters_fixed && in[k]->size == 1;
         ReleaseWindow window;  // after the result exists, so it is released with the lock held
         if (parameters_fixed) {
-            prepared(out, size, base, strides, walk_shape, Index{});
+            fixed(out, size, base, w, Index{});
+        } else if constexpr (std::is_same_v<Prep, Unprepared<Kernel>>) {
+            walk_rows<N>(w, base, out, each_row);
         } else {
-            walk<N>(out, size, base, strides, walk_shape,
-                    [](const std::array<const char*, N>& at) { return value(at, Index{}); });
+            parameters_outside(w);
+            if (rarely_repeated(out, size, base, w)) {
+                walk_rows<N>(w, base, out, each_row);
+            } else {
+                varying(out, size, base, w);
+            }
         }
+        StopScope::raise_if_stopped();
         return std::move(result);
     }
 };

@@ -7,12 +7,20 @@
 // object: a Python float for all-scalar calls, a float64 array otherwise.
 //
 // An optional preparation type splits the kernel into parameter-only work,
-// done once per call, and the work at each point:
+// done once per distinct set of parameters in a call, and the work at each
+// point:
 //     static Prep prepare(parameters...);   // every argument but the first
 //     double at(point) const;
 //     void at_block(const double* x, double* out, std::size_t n) const;  // optional
+//     template <class Preps>                                              // optional
+//     static void at_points(const Preps& prep, const Point* x, double* out, std::size_t n);
 // The kernel itself must be at(prepare(...)) so that both give the same bits,
-// and at_block must give out[i] == at(x[i]) bit for bit (n up to num::BLOCK).
+// at_block must give out[i] == at(x[i]) and at_points out[i] ==
+// prep(i).at(x[i]) bit for bit (n up to num::BLOCK; prep.slot(i) is equal
+// for points that share a preparation).  A call keeps the preparations it
+// makes while parameters vary, so prepare should be cheap for parameters
+// that do not repeat, and a preparation should own memory only where it
+// must (KeptPreparations, preparations.hpp, bounds how many a call keeps).
 #pragma once
 
 #include <array>
