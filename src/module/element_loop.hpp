@@ -45,6 +45,7 @@
 #include "../num/common.hpp"
 #include "../num/interrupt.hpp"
 #include "arguments.hpp"
+#include "point_memo.hpp"
 #include "stop_scope.hpp"
 
 namespace pradix {
@@ -107,52 +108,6 @@ struct Unprepared<Kernel, std::tuple<X, P...>> {
         return std::apply([x](P... p) { return Kernel(x, p...); }, params);
     }
 };
-
-// A small per-call cache of results keyed by the bits of the point, for
-// costly kernels evaluated at repeated points (discrete distributions).  It
-// gives up, and stays out of the way, once hits prove rare.
-class PointMemo {
-public:
-    template <typename X, typename Eval>
-    double get(X x, Eval&& eval) {
-        if (off_) return eval();
-        std::uint64_t key = 0;
-        std::memcpy(&key, &x, sizeof x);
-        if (entries_.empty()) entries_.resize(SLOTS);
-        Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - BITS)];
-        ++lookups_;
-        if (e.used && e.key == key) {
-            ++hits_;
-            return e.value;
-        }
-        const double v = eval();
-        e = {key, v, true};
-        if (lookups_ == TRIAL) {
-            off_ = hits_ * 16 < lookups_;
-            lookups_ = 0;
-            hits_ = 0;
-        }
-        return v;
-    }
-
-private:
-    static constexpr int BITS = 12;
-    static constexpr std::size_t SLOTS = std::size_t{1} << BITS;
-    static constexpr std::uint32_t TRIAL = 4096;
-    struct Entry {
-        std::uint64_t key;
-        double value;
-        bool used;
-    };
-    std::vector<Entry> entries_;
-    std::uint32_t lookups_ = 0;
-    std::uint32_t hits_ = 0;
-    bool off_ = false;
-};
-
-// Kernels whose points are worth a memo (specialised in the registration).
-template <auto Kernel>
-struct Memoized : std::false_type {};
 
 // Layout classification, with the same rules as the original binding layer:
 // arguments of one element never break triviality; the others need the full
@@ -254,7 +209,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             }
         }
         const Prep prep = Prep::prepare(load_t<I>::get(read<stored_t<I>>(base[I]))...);
-        if constexpr (num::HasAtBlock<Prep>::value && std::is_same_v<X, double> && !Memoized<Kernel>::value) {
+        if constexpr (num::HasAtBlock<Prep>::value && std::is_same_v<X, double> && !MemoizesPoints<Prep>::value) {
             walk_rows<1>(out, count, {base[0]}, {strides[0]}, shape,
                          [&](std::array<const char*, 1> at, const std::array<Py_intptr_t, 1>& step, double* o,
                              Py_intptr_t n) {
@@ -273,13 +228,13 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
                          });
             return;
         }
-        PointMemo memo;
+        PointMemo memo(static_cast<std::size_t>(count));
         auto eval = [&](X xs) -> double {
             if constexpr (load_t<0>::can_fail) {
                 if (!load_t<0>::ok(xs)) return num::NaN;
             }
             const auto x = load_t<0>::get(xs);
-            if constexpr (Memoized<Kernel>::value) {
+            if constexpr (MemoizesPoints<Prep>::value) {
                 return memo.get(x, [&] { return num::canonical(prep.at(x)); });
             } else {
                 return num::canonical(prep.at(x));
