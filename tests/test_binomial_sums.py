@@ -152,3 +152,21 @@ def test_the_quantile_bound_holds_below_every_point():
         running = np.maximum.accumulate(f)
         for kk in points(n, p, 8):
             assert k.binomial_bound_below(n, p, f[kk]) >= running[kk], (n, p, kk)
+
+
+@pytest.mark.parametrize("target", TARGETS)
+def test_points_with_the_calls_table_of_log_gammas_give_the_same_bits(target):
+    # as a per-point driver evaluates them: one table of log-gammas for the call
+    n = rng.integers(2, 6000, 3000)
+    n[::7] = rng.integers(2, 2**40, n[::7].size)  # beyond the table, and from runs computed in lanes
+    p = np.where(np.arange(n.size) % 5 == 0, 10.0 ** -rng.uniform(1, 17, n.size), rng.uniform(size=n.size))
+    x = np.clip(np.round(n * p + rng.normal(0, 2, n.size) * np.sqrt(n * p * (1 - p))), -1, n + 1).astype(np.int64)
+    args = [list(n), list(p)]
+    for log in (False, True):
+        assert np.array_equal(bits(k.dbinom_points(target, list(x), *args, True, log)), bits(pradix.dbinom(x, n, p, log)))
+    small = np.where(n < 10**6)[0][:800]
+    assert np.array_equal(bits(k.pbinom_points(target, list(x[small]), list(n[small]), list(p[small]), True, False)),
+                          bits(pradix.pbinom(x[small], n[small], p[small])))
+    q = rng.uniform(size=small.size)
+    assert np.array_equal(bits(k.qbinom_points(target, list(q), list(n[small]), list(p[small]), True, False)),
+                          bits(pradix.qbinom(q, n[small], p[small])))

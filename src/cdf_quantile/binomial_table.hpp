@@ -124,8 +124,10 @@ public:
         slack_ = n1 * 0x1p-998 * std::max(1.0, below_factor_) * (1.0 + MARGIN);
     }
 
-    // F(x) for 0 <= x < n; NaN when told to stop.
-    double cdf(std::int64_t x) {
+    // F(x) for 0 <= x < n; NaN when told to stop.  Masses are computed with
+    // the log-gammas of the call's table where one is given.
+    double cdf(std::int64_t x, density::LogGammas* log_gammas = nullptr) {
+        const Using scope(*this, log_gammas);
         const std::int64_t top = summit(x);
         if (top < 0) return 0.0;
         double sum = 0.0;
@@ -134,7 +136,8 @@ public:
 
     // out[i] = cdf(first + i) for i < count (0 <= first, first + count <= n),
     // up to binomial::LANES sums side by side; false when told to stop.
-    bool cdfs(std::int64_t first, std::size_t count, double* out) {
+    bool cdfs(std::int64_t first, std::size_t count, double* out, density::LogGammas* log_gammas = nullptr) {
+        const Using scope(*this, log_gammas);
         for (std::size_t at = 0; at < count; at += binomial::LANES) {
             const std::size_t m = std::min(binomial::LANES, count - at);
             std::int64_t top[binomial::LANES];
@@ -165,6 +168,20 @@ public:
     std::int64_t flat_from() const { return upper_zeros_ - 1; }
 
 private:
+    // The log-gammas' table for one entry of the public functions.
+    class Using {
+    public:
+        Using(BinomialTable& table, density::LogGammas* log_gammas) : table_(table) {
+            table_.log_gammas_ = log_gammas;
+        }
+        ~Using() { table_.log_gammas_ = nullptr; }
+        Using(const Using&) = delete;
+        Using& operator=(const Using&) = delete;
+
+    private:
+        BinomialTable& table_;
+    };
+
     // s^(k) + 2 delta < -720: with k on a certified side of the mode, every
     // mass beyond k on that side is +0.
     bool zero_log_mass(std::int64_t k) const { return mass_.log_mass(k) + two_delta_ < binomial::ZERO_LOG; }
@@ -204,17 +221,31 @@ private:
     }
 
     // The masses m_(k - count + 1) .. m_k at p[0] .. p[count - 1] (count >= 1),
-    // for 0 <= k < n: kept ones, or a run computed below or above the kept
-    // range and kept, or, past the table's limit, a run in scratch memory.
+    // for 0 <= k < n: kept ones, or a run computed next to a kept range and
+    // kept, or, past the table's limit, a run in scratch memory.  Two ranges
+    // are kept (a bulk and a stretch elsewhere, as a search probes); a k far
+    // from both starts the one used less recently afresh.
     const double* masses_from(std::int64_t k, std::int64_t& count) {
         using binomial::RUN;
-        KeptRange& kept = kept_;
-        const std::int64_t reach = std::max(kept.size(), binomial::GAP);
-        if (kept.size() == 0 || k >= kept.hi() + reach || k < kept.lo() - reach) kept.reset(k + 1);
+        int use = -1;
+        for (int i = 0; i < 2 && use < 0; ++i) {
+            if (kept_[i].holds(k)) use = i;
+        }
+        for (int i = 0; i < 2 && use < 0; ++i) {
+            const KeptRange& r = kept_[i];
+            const std::int64_t reach = std::max(r.size(), binomial::GAP);
+            if (r.size() > 0 && k < r.hi() + reach && k >= r.lo() - reach) use = i;
+        }
+        if (use < 0) {
+            use = 1 - recent_;
+            kept_[use].reset(k + 1);
+        }
+        recent_ = use;
+        KeptRange& kept = kept_[use];
         if (!kept.holds(k)) {
             const std::int64_t below = k < kept.lo() ? kept.lo() - std::max(k - RUN + 1, std::int64_t{0}) : 0;
             const std::int64_t above = k >= kept.hi() ? k - kept.hi() + 1 : 0;
-            if (kept.size() + below + above <= binomial::KEPT_LIMIT) {
+            if (kept_[0].size() + kept_[1].size() + below + above <= binomial::KEPT_LIMIT) {
                 while (k < kept.lo()) {
                     const std::int64_t run = std::min(RUN, kept.lo());
                     const std::int64_t from = kept.lo() - run;
@@ -239,7 +270,7 @@ private:
     // out[i] = m_(first + i), i < count <= RUN.
     void fill(double* out, std::int64_t first, std::int64_t count) {
         double s[binomial::RUN];
-        mass_.log_masses(first, static_cast<std::size_t>(count), s);
+        mass_.log_masses(first, static_cast<std::size_t>(count), s, log_gammas_);
         num::exp_n(s, out, static_cast<std::size_t>(count));
         ++runs_;
     }
@@ -319,8 +350,10 @@ private:
     double phi_ = 0.0;
     double slack_ = 0.0;
     std::uint32_t runs_ = 0;  // runs of masses computed since the last poll
-    KeptRange kept_;
+    KeptRange kept_[2];
+    int recent_ = 0;  // the range used last
     std::vector<double> scratch_;
+    density::LogGammas* log_gammas_ = nullptr;  // during a public call
 };
 
 }  // namespace pradix::cdf_quantile

@@ -45,23 +45,31 @@ public:
         return c;
     }
 
-    double at(std::int64_t x) const {
+    double at(std::int64_t x) const { return at(x, nullptr); }
+
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose parameters vary: at(x, shared) is at(x), bit for bit.
+    using Shared = density::LogGammas;
+
+    double at(std::int64_t x, Shared& shared) const { return at(x, &shared); }
+
+private:
+    double at(std::int64_t x, Shared* shared) const {
         if (invalid_) return NaN;
         if (x < 0) return probability(0.0, log_p_);
         if (x >= n_) return probability(1.0, log_p_);
         if (n_ == 1) return pbern(x, prob_, log_p_);
-        return probability(lower_sum(x), log_p_);
+        return probability(lower_sum(x, shared), log_p_);
     }
 
-private:
     // m_x + ... + m_0 for 0 <= x < n, n >= 2.  With log(prob) = -inf every
     // mass but m_0 is +0 (its log-mass is -inf), with log(1 - prob) = -inf
     // every mass below n is: the sum is m_0, or +0.
-    double lower_sum(std::int64_t x) const {
+    double lower_sum(std::int64_t x, Shared* shared) const {
         if (mass_.log_prob() == -INF) return mass_.at(0);
         if (mass_.log_fail() == -INF) return 0.0;
         if (!table_) table_ = std::make_unique<BinomialTable>(mass_, n_);
-        return table_->cdf(x);
+        return table_->cdf(x, shared);
     }
 
     std::int64_t n_ = 0;

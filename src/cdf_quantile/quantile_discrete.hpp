@@ -65,10 +65,17 @@ inline constexpr std::int64_t BINOMIAL_WINDOW_LIMIT = std::int64_t{1} << 22;
 // k whose F does), or start from there.
 class BinomialSearch {
 public:
-    BinomialSearch(const density::BinomialMass& mass, std::int64_t n) : table_(mass, n), n_(n) {}
+    BinomialSearch(const density::BinomialMass& mass, std::int64_t n, double prob)
+        : table_(mass, n), n_(n), mean_(static_cast<double>(n) * prob),
+          mass_sd2_(static_cast<double>(n) * prob * (1.0 - prob)) {}
 
-    // The least k with F(k) >= p, 0 < p < 1; NaN when told to stop.
-    double least(double p) {
+    // The least k with F(k) >= p, 0 < p < 1; NaN when told to stop.  Masses
+    // are computed with the call's table of log-gammas where one is given.
+    double least(double p, density::LogGammas* log_gammas) {
+        struct Scope {
+            density::LogGammas*& held;
+            ~Scope() { held = nullptr; }
+        } const scope{log_gammas_ = log_gammas};
         allowance_ = std::min(allowance_ + BINOMIAL_FILL_PER_SEARCH, BINOMIAL_WINDOW_LIMIT);
         const bool kept = !f_.empty();
         if (kept && below_ < p && max_.back() >= p) return static_cast<double>(lo_ + reaching(p));
@@ -83,22 +90,57 @@ public:
         } else if (kept && max_.back() >= p) {
             b = lo_ + reaching(p);
         }
-        // Bisection: `open` is a k not ruled out, or b.
+        // `open` is a k not ruled out (F below p, but not by the bound), or b.
         std::int64_t open = b;
-        while (open - a > 1) {
-            const std::int64_t mid = a + (open - a) / 2;
-            const double f = value(mid);
-            if (num::is_nan(f)) return NaN;
+        // What F(k) tells: it reaches p (b and open move down to k), every F
+        // up to k is below it (a moves up), or neither (open moves down).
+        enum class Seen { reaches, below, unsure, stopped };
+        const auto probe = [&](std::int64_t k) {
+            double f = 0.0;
+            const bool zeros = !holds(k) && table_.zeros_below(k);  // F(j) = +0 for j <= k, without a sum
+            if (!zeros) {
+                f = value(k);
+                if (num::is_nan(f)) return Seen::stopped;
+            }
             if (f >= p) {
-                b = mid;
-                open = mid;
-            } else if (table_.bound_below(f) < p || (f == 0.0 && table_.zeros_below(mid))) {
-                a = mid;
+                b = open = k;
+                return Seen::reaches;
+            }
+            if (zeros || table_.bound_below(f) < p || (f == 0.0 && table_.zeros_below(k))) {
+                a = k;
                 fa = f;
                 a_kept = false;
-            } else {
-                open = mid;
+                return Seen::below;
             }
+            open = k;
+            return Seen::unsure;
+        };
+        // A first probe where the normal approximation puts the answer, then
+        // probes stepping away from it, twice as far each time, until the
+        // answer is bracketed (the guesses only choose where F is computed).
+        if (open - a > 2) {
+            const double sd = num::sqrt(mass_sd2_);
+            const double guess = mean_ + sd * qnorm(p, 0.0, 1.0);
+            std::int64_t k = guess > static_cast<double>(a) ? (guess < static_cast<double>(open)
+                                                                   ? static_cast<std::int64_t>(guess)
+                                                                   : open - 1)
+                                                            : a + 1;
+            std::int64_t step = sd > 8.0 ? static_cast<std::int64_t>(sd * 0.125) : 1;
+            Seen first = Seen::unsure;
+            for (;;) {
+                if (k <= a || k >= open) break;
+                const Seen seen = probe(k);
+                if (seen == Seen::stopped) return NaN;
+                if (seen == Seen::unsure) break;
+                if (first == Seen::unsure) first = seen;
+                if (seen != first) break;
+                k = seen == Seen::reaches ? k - step : k + step;
+                step = step < (std::int64_t{1} << 61) ? step * 2 : step;
+            }
+        }
+        // Bisection of what is left.
+        while (open - a > 1) {
+            if (probe(a + (open - a) / 2) == Seen::stopped) return NaN;
         }
         // Upwards from a + 1 to the answer, b at the latest; F is constant
         // from flat_from() up to n - 1.
@@ -118,7 +160,7 @@ public:
                     group_lo = k;
                     group_hi = std::min({k + static_cast<std::int64_t>(binomial::LANES), b, n_}) - 1;
                     if (!f_.empty() && lo_ > k) group_hi = std::min(group_hi, lo_ - 1);
-                    if (!table_.cdfs(k, static_cast<std::size_t>(group_hi - k + 1), group)) return NaN;
+                    if (!table_.cdfs(k, static_cast<std::size_t>(group_hi - k + 1), group, log_gammas_)) return NaN;
                 }
                 f = group[k - group_lo];
             }
@@ -143,7 +185,9 @@ private:
         return std::lower_bound(max_.begin(), max_.end(), p) - max_.begin();
     }
 
-    double value(std::int64_t k) { return holds(k) ? f_[static_cast<std::size_t>(k - lo_)] : table_.cdf(k); }
+    double value(std::int64_t k) {
+        return holds(k) ? f_[static_cast<std::size_t>(k - lo_)] : table_.cdf(k, log_gammas_);
+    }
 
     // Keeps F(first), F(first + 1), ... (`band`, every F below `first` at
     // most `below`) with the window: joined to it where they meet, or the
@@ -184,7 +228,7 @@ private:
         const std::int64_t count = to - from + 1;
         if (count > allowance_) return false;
         std::vector<double> gap(static_cast<std::size_t>(count));
-        if (!table_.cdfs(from, gap.size(), gap.data())) return false;
+        if (!table_.cdfs(from, gap.size(), gap.data(), log_gammas_)) return false;
         allowance_ -= count;
         if (from < lo_) {
             gap.insert(gap.end(), f_.begin(), f_.end());
@@ -198,11 +242,14 @@ private:
 
     BinomialTable table_;
     std::int64_t n_;
+    double mean_;      // n prob and n prob (1 - prob): where the first probe goes
+    double mass_sd2_;
     std::int64_t lo_ = 0;
     std::vector<double> f_;    // F(lo_), F(lo_ + 1), ...
     std::vector<double> max_;  // their running maxima
     double below_ = 0.0;       // every F(j) with j < lo_ is at most this
     std::int64_t allowance_ = 0;
+    density::LogGammas* log_gammas_ = nullptr;  // the current search's
 };
 
 }  // namespace detail
@@ -224,7 +271,16 @@ public:
         return q;
     }
 
-    double at(double p) const {
+    double at(double p) const { return at(p, nullptr); }
+
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose parameters vary: at(p, shared) is at(p), bit for bit.
+    using Shared = density::LogGammas;
+
+    double at(double p, Shared& shared) const { return at(p, &shared); }
+
+private:
+    double at(double p, Shared* shared) const {
         if (bad_probability(p) || invalid_) return NaN;
         if (p == 0.0) return 0.0;
         if (p == 1.0) return static_cast<double>(n_);
@@ -234,11 +290,10 @@ public:
         // when log(1 - prob) is (see BinomialCdf).
         if (mass_.log_prob() == -INF) return mass_.at(0) >= p ? 0.0 : static_cast<double>(n_);
         if (mass_.log_fail() == -INF) return static_cast<double>(n_);
-        if (!search_) search_ = std::make_unique<detail::BinomialSearch>(mass_, n_);
-        return search_->least(p);
+        if (!search_) search_ = std::make_unique<detail::BinomialSearch>(mass_, n_, prob_);
+        return search_->least(p, shared);
     }
 
-private:
     std::int64_t n_ = 0;
     double prob_ = 0.0;
     bool invalid_ = false;

@@ -30,6 +30,7 @@
 #include "../num/blocks.hpp"
 #include "../num/log_gamma.hpp"
 #include "conventions.hpp"
+#include "log_gammas.hpp"
 
 namespace pradix::density {
 
@@ -73,6 +74,17 @@ public:
         return from_log(log_mass(x), log_);
     }
 
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose parameters vary: at(x, shared) is at(x), bit for bit.
+    using Shared = LogGammas;
+
+    double at(std::int64_t x, Shared& shared) const {
+        if (invalid_ || x <= 0 || x >= n_ || n_ < 2) return at(x);
+        double s;
+        log_masses(x, 1, &s, &shared);
+        return from_log(s, log_);
+    }
+
     // The log-mass s for n >= 2 and 0 <= x <= n: n log(1 - p) at 0,
     // x log(p) at n, and interior_log_mass between.
     double log_mass(std::int64_t x) const {
@@ -85,13 +97,29 @@ public:
     }
 
     // out[i] = log_mass(first + i) bit for bit, for n >= 2 and
-    // 0 <= first <= first + count - 1 <= n.
-    void log_masses(std::int64_t first, std::size_t count, double* out) const {
+    // 0 <= first <= first + count - 1 <= n.  The log-gammas come from the
+    // call's table where it has them (n below 2^53, where their arguments
+    // are the integers n - k + 1 and k + 1), else are taken in lanes.
+    void log_masses(std::int64_t first, std::size_t count, double* out, LogGammas* table = nullptr) const {
         num::by_pieces<num::PIECE>(count, [&](std::size_t at, std::size_t m) {
+            const std::int64_t from = first + static_cast<std::int64_t>(at);
+            const auto span = static_cast<std::int64_t>(m);
+            double upper[num::PIECE];  // of from + i: lgamma((n - k) + 1), in descending k
+            double lower[num::PIECE];  // lgamma(k + 1)
+            if (table != nullptr && n_ < TABLE_BELOW && LogGammas::covers(n_ - from - span + 2, span) &&
+                LogGammas::covers(from + 1, span)) {
+                table->get(n_ - from - span + 2, span, upper);
+                table->get(from + 1, span, lower);
+                for (std::size_t i = 0; i < m; ++i) {
+                    const std::int64_t x = from + static_cast<std::int64_t>(i);
+                    out[at + i] = (x == 0 || x == n_) ? log_mass(x) : interior_log_mass(x, upper[m - 1 - i], lower[i]);
+                }
+                return;
+            }
             double args[2 * num::PIECE];  // upper and lower argument of each point
             double lg[2 * num::PIECE];
             for (std::size_t i = 0; i < m; ++i) {
-                const std::int64_t x = first + static_cast<std::int64_t>(at + i);
+                const std::int64_t x = from + static_cast<std::int64_t>(i);
                 // the ends have no log-gamma; 2 stands in (its value is unused)
                 if (x == 0 || x == n_) {
                     args[2 * i] = 2.0;
@@ -102,7 +130,7 @@ public:
             }
             num::lgamma_n(args, lg, 2 * m);
             for (std::size_t i = 0; i < m; ++i) {
-                const std::int64_t x = first + static_cast<std::int64_t>(at + i);
+                const std::int64_t x = from + static_cast<std::int64_t>(i);
                 out[at + i] = (x == 0 || x == n_) ? log_mass(x) : interior_log_mass(x, lg[2 * i], lg[2 * i + 1]);
             }
         });
@@ -115,6 +143,9 @@ public:
     double lgamma_trials() const { return lgamma_n1_; }
 
 private:
+    // Below this n, (n - x) + 1 and x + 1 are exact integers.
+    static constexpr std::int64_t TABLE_BELOW = std::int64_t{1} << 53;
+
     // (n - x) + 1 and x + 1, as lchoose(n, x) forms them.
     void lgamma_arguments(std::int64_t x, double& upper, double& lower) const {
         const double k = static_cast<double>(x);

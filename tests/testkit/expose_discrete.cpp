@@ -1,10 +1,14 @@
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <pybind11/stl.h>
 
 #include "cdf_quantile/binomial_table.hpp"
+#include "cdf_quantile/cdf_discrete.hpp"
+#include "cdf_quantile/quantile_discrete.hpp"
 #include "module/lane_choice.hpp"
 #include "num/blocks.hpp"
 #include "num/log_gamma.hpp"
@@ -48,6 +52,30 @@ BinomialTable table_of(std::int64_t n, double prob) {
 }
 
 py::array_t<double> doubles(const std::vector<double>& v) { return py::array_t<double>(v.size(), v.data()); }
+
+// Evaluates points whose parameters vary as a per-point driver of the
+// element loop would: a preparation per run of equal parameters, evaluated
+// alone (at(x)) or with one table of log-gammas for the whole call.
+template <class Prep, class X>
+py::array_t<double> per_point(const std::string& target, const std::vector<X>& x, const std::vector<std::int64_t>& n,
+                              const std::vector<double>& prob, bool shared, bool flag) {
+    const ActiveTarget scope(target);
+    typename Prep::Shared table;
+    std::vector<double> out(x.size());
+    std::unique_ptr<Prep> prep;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (i == 0 || n[i] != n[i - 1] || prob[i] != prob[i - 1]) {
+            if constexpr (std::is_same_v<Prep, pradix::cdf_quantile::BinomialQuantile>) {
+                (void)flag;
+                prep = std::make_unique<Prep>(Prep::prepare(n[i], prob[i]));
+            } else {
+                prep = std::make_unique<Prep>(Prep::prepare(n[i], prob[i], flag));
+            }
+        }
+        out[i] = shared ? prep->at(x[i], table) : prep->at(x[i]);
+    }
+    return doubles(out);
+}
 
 }  // namespace
 
@@ -108,6 +136,10 @@ void expose_discrete(py::module_& m) {
     m.def("binomial_bound_below", [](std::int64_t n, double prob, double f) {
         return table_of(n, prob).bound_below(f);
     });
+    // dbinom, pbinom and qbinom over per-point parameters (see per_point).
+    m.def("dbinom_points", &per_point<BinomialMass, std::int64_t>);
+    m.def("pbinom_points", &per_point<pradix::cdf_quantile::BinomialCdf, std::int64_t>);
+    m.def("qbinom_points", &per_point<pradix::cdf_quantile::BinomialQuantile, double>);
     // The one test of whether an addend can change a sum.
     def_kernel(m, "beyond_reach", [](double bound, double sum) {
         return pradix::cdf_quantile::binomial::beyond_reach(bound, sum);
