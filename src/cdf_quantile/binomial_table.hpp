@@ -24,7 +24,7 @@
 //    magnitude involved; delta allows 256 such units of all of them together
 //    (the tests measure the error against sums of high precision: below a
 //    hundredth of delta).
-// 3. num::exp(y) is within a relative 2^-40 of e^y for -700 <= y <= 1, at
+// 3. num::exp(y) is within a relative 2^-40 of e^y for -700 <= y <= 709, at
 //    most 2^-1000 for y < -700, and exactly +0 for y < -720 (tested).
 // Hence, for j < k <= rising_end, s^(j) <= s(j) + delta <= s(k) + delta <=
 // s^(k) + 2 delta, and m_j <= max(m_k, 2^-1000) e^(2 delta) (1 + 2^-40) /
@@ -67,13 +67,16 @@ namespace binomial {
 // Fact 3: exp is +0 below ZERO_LOG, and at most MASS_FLOOR below -700.
 inline constexpr double ZERO_LOG = -720.0;
 inline constexpr double MASS_FLOOR = 0x1p-1000;
-// Relative error allowed to exp between -700 and 1 (fact 3).
+// Relative error allowed to exp between -700 and 709 (fact 3).
 inline constexpr double EXP_ERROR = 0x1p-40;
 // delta's scale and floor (fact 2).
 inline constexpr double LOG_MASS_SCALE = 0x1p-44;
 inline constexpr double LOG_MASS_FLOOR = 0x1p-40;
-// Relative margin for the roundings in the computed bounds themselves.
+// Relative margin of the computed bounds: it covers exp's error in fact 3,
+// (1 + EXP_ERROR) / (1 - EXP_ERROR), the error of the exp that computes a
+// bound and the roundings of the bound's own products and quotients.
 inline constexpr double MARGIN = 0x1p-36;
+static_assert(MARGIN >= 8 * EXP_ERROR, "the margin covers exp's error");
 
 // Masses computed together (one lane run); additions between two checks
 // whether a sum is final; masses kept by one table at most (64 MiB).
@@ -187,7 +190,7 @@ private:
     bool zero_log_mass(std::int64_t k) const { return mass_.log_mass(k) + two_delta_ < binomial::ZERO_LOG; }
 
     // The highest mass a sum from x must add: x, or the last mass below a
-    // run of +0 masses that reaches up to x (-1 when every mass is +0).
+    // run of +0 masses that reaches up to x.
     std::int64_t summit(std::int64_t x) {
         if (x >= upper_zeros_) return upper_zeros_ - 1;
         if (x < falling_start_) return x;
@@ -234,7 +237,7 @@ private:
         for (int i = 0; i < 2 && use < 0; ++i) {
             const KeptRange& r = kept_[i];
             const std::int64_t reach = std::max(r.size(), binomial::GAP);
-            if (r.size() > 0 && k < r.hi() + reach && k >= r.lo() - reach) use = i;
+            if (r.size() > 0 && k - r.hi() < reach && r.lo() - k <= reach) use = i;
         }
         if (use < 0) {
             use = 1 - recent_;

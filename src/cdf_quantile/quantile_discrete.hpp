@@ -119,7 +119,7 @@ public:
         // A first probe where the normal approximation puts the answer, then
         // probes stepping away from it, twice as far each time, until the
         // answer is bracketed (the guesses only choose where F is computed).
-        if (open - a > 2) {
+        if (open - (a + 1) > 1) {
             const double sd = num::sqrt(mass_sd2_);
             const double guess = mean_ + sd * qnorm(p, 0.0, 1.0);
             std::int64_t k = guess > static_cast<double>(a) ? (guess < static_cast<double>(open)
@@ -135,13 +135,17 @@ public:
                 if (seen == Seen::unsure) break;
                 if (first == Seen::unsure) first = seen;
                 if (seen != first) break;
-                k = seen == Seen::reaches ? k - step : k + step;
+                if (seen == Seen::reaches) {
+                    k = k - a > step ? k - step : a;
+                } else {
+                    k = open - k > step ? k + step : open;
+                }
                 step = step < (std::int64_t{1} << 61) ? step * 2 : step;
             }
         }
         // Bisection of what is left.
-        while (open - a > 1) {
-            if (probe(a + (open - a) / 2) == Seen::stopped) return NaN;
+        while (open - (a + 1) > 0) {
+            if (probe(a + 1 + (open - (a + 1)) / 2) == Seen::stopped) return NaN;
         }
         // Upwards from a + 1 to the answer, b at the latest; F is constant
         // from flat_from() up to n - 1.
@@ -159,7 +163,7 @@ public:
             } else {
                 if (k > group_hi) {
                     group_lo = k;
-                    group_hi = std::min({k + static_cast<std::int64_t>(binomial::LANES), b, n_}) - 1;
+                    group_hi = k + std::min(static_cast<std::int64_t>(binomial::LANES), std::min(b, n_) - k) - 1;
                     if (!f_.empty() && lo_ > k) group_hi = std::min(group_hi, lo_ - 1);
                     if (!table_.cdfs(k, static_cast<std::size_t>(group_hi - k + 1), group, log_gammas_)) return NaN;
                 }
@@ -363,7 +367,7 @@ private:
     // the gap between, or started afresh at k.
     void start_at(std::int64_t k) const {
         const std::int64_t reach = std::max(kept_.size(), POISSON_GAP);
-        if (kept_.size() == 0 || k > kept_.hi() + reach || k < kept_.lo() - reach ||
+        if (kept_.size() == 0 || k - kept_.hi() > reach || kept_.lo() - k > reach ||
             kept_.size() + reach > POISSON_KEPT_LIMIT) {
             kept_.reset(k);
             return;
