@@ -84,12 +84,14 @@ public:
         double fa = 0.0;      // F(a), a >= 0
         bool a_kept = false;  // a is the window's last k
         std::int64_t b = n_;  // F(b) >= p
+        double fb = 1.0;      // F(b)
         if (kept && below_ < p) {
             a = hi();
             fa = f_.back();
             a_kept = true;
         } else if (kept && max_.back() >= p) {
             b = lo_ + reaching(p);
+            fb = f_[static_cast<std::size_t>(b - lo_)];
         }
         // `open` is a k not ruled out (F below p, but not by the bound), or b.
         std::int64_t open = b;
@@ -105,6 +107,7 @@ public:
             }
             if (f >= p) {
                 b = open = k;
+                fb = f;
                 return Seen::reaches;
             }
             if (zeros || table_.bound_below(f) < p || (f == 0.0 && table_.zeros_below(k))) {
@@ -177,6 +180,7 @@ public:
             }
             ++k;
         }
+        if (k == b && b < n_) band.push_back(fb);  // kept too, for later searches
         keep(a + 1, band, a < 0 ? 0.0 : table_.bound_below(fa), a_kept);
         return static_cast<double>(k);
     }

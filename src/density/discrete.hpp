@@ -10,6 +10,10 @@
 // dpois uses k log(lambda) - lambda - lgamma(k + 1).  Both are prepared for
 // fixed parameters (BinomialMass, PoissonMass): the parameter-only terms are
 // computed once, and the kernels are those preparations evaluated at x.
+// The binomial masses of a run of consecutive points, which the binomial
+// sums take (cdf_quantile/binomial_table.hpp), come from the same formula
+// with their log-gammas taken in lanes, or from a call's table of them
+// (log_gammas.hpp).
 //
 // Open points and the choices made:
 // - dpois(0, lambda) with 0 < lambda < 2^-52: num::log(lambda) is -inf and
