@@ -225,3 +225,10 @@ def test_ctrl_c_stops_a_sampler_and_returns_nothing(call):
     seen = interrupt(call)
     assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 2.0 and seen["healthy"]
     assert seen["next"] != pradix.runif(0.0, 1.0, engine=pradix.Engine(11))  # the engine kept its draws
+
+
+@pytest.mark.parametrize("call", ["pradix.rbinom(65536, 0.5, 10**6, engine=engine)",  # trials poll across draws
+                                  "pradix.rbinom(3, 0.5, 10**8, engine=engine)"])
+def test_ctrl_c_stops_binomial_draws_within_a_second(call):
+    seen = interrupt(call)
+    assert seen["outcome"] == "KeyboardInterrupt" and seen["delay"] < 1.0 and seen["healthy"]

@@ -1,20 +1,20 @@
 // Distribution functions of the Bernoulli, binomial and Poisson
 // distributions (integer points).
 //
-// The binomial sums its masses from the top (k = x down to 0), so its cost
-// is linear in x; a call keeps the masses it computes, so later points cost
-// additions only.  The sums poll num::interrupt and give NaN when told to
-// stop.  The Poisson uses e^-rate (1 + rate + ... + rate^x / x!)
+// The binomial sums its masses from the top (k = x down to 0), ending each
+// sum early where the rest cannot change it (binomial_table.hpp); a call
+// keeps the masses it computes.  The sums poll num::interrupt and give NaN
+// when told to stop.  The Poisson uses e^-rate (1 + rate + ... + rate^x / x!)
 // for small counts and rates and 1 - P(x + 1, rate) otherwise.
 #pragma once
 
 #include <cstdint>
 #include <limits>
-#include <vector>
+#include <memory>
 
 #include "../density/discrete.hpp"
-#include "../num/interrupt.hpp"
 #include "../num/incomplete_gamma.hpp"
+#include "binomial_table.hpp"
 #include "conventions.hpp"
 
 namespace pradix::cdf_quantile {
@@ -25,20 +25,16 @@ inline double pbern(std::int64_t x, double prob, bool log_p) {
     return probability(t, log_p);
 }
 
-// Masses added between two questions whether to stop (about a microsecond
-// each), and additions of kept masses between two questions.
-inline constexpr std::uint32_t BINOMIAL_MASSES_PER_POLL = 256;
-inline constexpr std::uint32_t BINOMIAL_ADDITIONS_PER_POLL = 65536;
-// Masses kept by one call (32 MiB); those above are computed where needed.
-inline constexpr std::int64_t BINOMIAL_TABLE_LIMIT = std::int64_t{1} << 22;
-
 // The binomial distribution function for fixed n_trials and prob.  F(x) is
-// m_x + m_(x-1) + ... + m_0, added from the top; each mass is computed once
-// per call and kept, so points after the first cost additions only (the
-// very additions, in the very order, of the sum).  Sums give NaN when told
-// to stop.
+// m_x + m_(x-1) + ... + m_0, added from the top and ended early where that
+// gives the full sum (binomial_table.hpp); the masses are kept by the call,
+// so points after the first cost additions, mostly.  Sums give NaN when
+// told to stop.
 class BinomialCdf {
 public:
+    // Points often repeat in a call: the element loop keeps their results.
+    static constexpr bool memoize_points = true;
+
     static BinomialCdf prepare(std::int64_t n_trials, double prob, bool log_p) {
         BinomialCdf c;
         c.n_ = n_trials;
@@ -49,40 +45,31 @@ public:
         return c;
     }
 
-    double at(std::int64_t x) const {
+    double at(std::int64_t x) const { return at(x, nullptr); }
+
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose parameters vary: at(x, shared) is at(x), bit for bit.
+    using Shared = density::LogGammas;
+
+    double at(std::int64_t x, Shared& shared) const { return at(x, &shared); }
+
+private:
+    double at(std::int64_t x, Shared* shared) const {
         if (invalid_) return NaN;
         if (x < 0) return probability(0.0, log_p_);
         if (x >= n_) return probability(1.0, log_p_);
         if (n_ == 1) return pbern(x, prob_, log_p_);
-        return probability(lower_sum(x), log_p_);
+        return probability(lower_sum(x, shared), log_p_);
     }
 
-private:
-    // m_x + ... + m_0 for 0 <= x < n, n >= 2.
-    double lower_sum(std::int64_t x) const {
-        num::StopPoll poll(BINOMIAL_MASSES_PER_POLL);
-        const std::int64_t kept = x < BINOMIAL_TABLE_LIMIT ? x + 1 : BINOMIAL_TABLE_LIMIT;
-        for (auto k = static_cast<std::int64_t>(masses_.size()); k < kept; ++k) {
-            if (poll()) return NaN;
-            masses_.push_back(mass_.at(k));
-        }
-        double sum;
-        std::int64_t k = x;
-        if (x < kept) {
-            sum = masses_[static_cast<std::size_t>(x)];
-        } else {
-            sum = mass_.at(x);
-            for (k = x - 1; k >= kept; --k) {
-                if (poll()) return NaN;
-                sum = sum + mass_.at(k);
-            }
-        }
-        num::StopPoll additions(BINOMIAL_ADDITIONS_PER_POLL);
-        for (k = k == x ? x - 1 : k; k >= 0; --k) {
-            if (additions()) return NaN;
-            sum = sum + masses_[static_cast<std::size_t>(k)];
-        }
-        return sum;
+    // m_x + ... + m_0 for 0 <= x < n, n >= 2.  With log(prob) = -inf every
+    // mass but m_0 is +0 (its log-mass is -inf), with log(1 - prob) = -inf
+    // every mass below n is: the sum is m_0, or +0.
+    double lower_sum(std::int64_t x, Shared* shared) const {
+        if (mass_.log_prob() == -INF) return mass_.at(0);
+        if (mass_.log_fail() == -INF) return 0.0;
+        if (!table_) table_ = std::make_unique<BinomialTable>(mass_, n_);
+        return table_->cdf(x, shared);
     }
 
     std::int64_t n_ = 0;
@@ -90,7 +77,7 @@ private:
     bool log_p_ = false;
     bool invalid_ = false;
     density::BinomialMass mass_;
-    mutable std::vector<double> masses_;  // m_0, m_1, ... as far as needed
+    mutable std::unique_ptr<BinomialTable> table_;
 };
 
 inline double pbinom(std::int64_t x, std::int64_t n, double prob, bool log_p) {
@@ -124,6 +111,9 @@ inline double poisson_cdf(std::int64_t x, double rate) { return poisson_cdf(x, r
 // once.
 class PoissonCdf {
 public:
+    // Points often repeat in a call: the element loop keeps their results.
+    static constexpr bool memoize_points = true;
+
     static PoissonCdf prepare(double rate, bool log_p) {
         PoissonCdf c;
         c.rate_ = rate;

@@ -1,37 +1,38 @@
 // Quantiles of the Bernoulli, binomial and Poisson distributions, returned
 // as doubles.
 //
-// The binomial searches upwards for the least k with F(k) >= p, F(k) being
-// its masses summed from the top, m_k + m_(k-1) + ... + m_0, anew for each k.
-// Each mass is computed once and kept, with the running maximum of the masses
-// below it, in a table on the heap owned by the call; a sum stops as soon as
-// no remaining mass can change it (all below half a unit in its last place),
-// which gives the very value of the full sum.  The cost is then one mass per
-// step plus the additions of the sums, about the answer times the width of
-// the distribution's bulk, instead of the answer squared.  The table starts
-// at the first mass that is not +0 (the underflowed lower tail is never
-// added), so it holds the bulk below the answer: some 40 standard deviations
-// at most, 16 bytes a mass, tens of MB for ten million trials at worst.
+// The binomial quantile is the least k with F(k) >= p, F(k) being its masses
+// summed from the top, m_k + m_(k-1) + ... + m_0, anew for each k (the
+// sums of binomial_table.hpp, each ended early where that gives the full
+// sum, and +0 wherever all masses up to k are).  F is not monotone to the
+// last bit, so the search passes over a k only where a bound rules out
+// F(k) >= p for it and every k below; it probes F where the normal
+// approximation puts the answer, brackets the answer with probes twice as
+// far out each time, bisects, and steps up through the few k the bound
+// leaves open.  The cost is a few sums over the bulk of the distribution,
+// growing like the square root of n.
 // The Poisson searches for the least k with F(k) > p, starting at 0 for rates
 // below 11 and a little below a normal approximation otherwise.  An infinite
 // rate puts the mass at +inf.  A Poisson search that cannot end in reasonable
-// time (a start of 2^63 or more, or more than 1,000,000 steps: huge rates, or
-// p below about 5.5e-17 with a large rate) returns NaN.
+// time (a start of 2^63 or more, or more than 1,000,000 steps: p below about
+// 5.5e-17 with a large rate) returns NaN.  So do, after some 9 seconds, most
+// searches at rates from about 3e15 to 2^63, where the incomplete gamma
+// function gives F(k) = 0 near the rate (and from 1e12 it is off): no bound
+// on those values saves the steps without changing a result.
 //
 // The searches and sums poll num::interrupt and return NaN when told to stop.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "../num/interrupt.hpp"
 #include "cdf_discrete.hpp"
 #include "conventions.hpp"
+#include "kept_range.hpp"
 #include "quantile_location_scale.hpp"
 
 namespace pradix::cdf_quantile {
@@ -43,148 +44,291 @@ inline double qbern(double p, double prob) {
 
 namespace detail {
 
-// Binomial masses m_0, m_1, ... added in increasing order, kept together with
-// the prefix maxima max(m_0 .. m_j), from the first mass that is not +0 on.
-// Below that every mass and every prefix maximum is +0.
-class BinomialMasses {
+// Distribution function values kept by a binomial search between two
+// questions whether to stop; values a search may fill in for later searches
+// of the call, per search (the gap between what is kept and what a search
+// finds is filled, or the kept values dropped); values kept at most.
+inline constexpr std::uint32_t BINOMIAL_STEPS_PER_POLL = 64;
+inline constexpr std::int64_t BINOMIAL_FILL_PER_SEARCH = 1024;
+inline constexpr std::int64_t BINOMIAL_WINDOW_LIMIT = std::int64_t{1} << 22;
+
+// The search for the least k with F(k) >= p, for n >= 2 and finite
+// log(prob) and log(1 - p).  F is not monotone to the last bit, so a k is
+// passed over only when F(k) >= p is ruled out for it: by the table's bound
+// F(j) <= bound_below(F(k)) for every j <= k, or by every mass up to k being
+// +0.  Bisection with that certificate finds a k below which nothing
+// reaches p; the search then steps up from there, through the few k whose
+// F is below p but too close to it for the bound.
+// The values F(k) a search has stepped through are kept, a window of
+// consecutive k with their running maxima and a bound of every F below the
+// window, so that later searches of the call find their answer there by
+// bisection of the maxima (the first k whose maximum reaches p is the first
+// k whose F does), or start from there.
+class BinomialSearch {
 public:
-    BinomialMasses(std::int64_t n, double prob) : mass_(density::BinomialMass::prepare(n, prob, false)) {}
+    BinomialSearch(const density::BinomialMass& mass, std::int64_t n, double prob)
+        : table_(mass, n), n_(n), mean_(static_cast<double>(n) * prob),
+          mass_sd2_(static_cast<double>(n) * prob * (1.0 - prob)) {}
 
-    // Adds m_k for the next k (0 first).
-    void push() {
-        const double m = mass_.at(count_);
-        ++count_;
-        if (entries_.empty() && is_plus_zero(m)) {
-            last_zero_ = m;
-            return;
+    // The least k with F(k) >= p, 0 < p < 1; NaN when told to stop.  Masses
+    // are computed with the call's table of log-gammas where one is given.
+    double least(double p, density::LogGammas* log_gammas) {
+        struct Scope {
+            density::LogGammas*& held;
+            ~Scope() { held = nullptr; }
+        } const scope{log_gammas_ = log_gammas};
+        allowance_ = std::min(allowance_ + BINOMIAL_FILL_PER_SEARCH, BINOMIAL_WINDOW_LIMIT);
+        const bool kept = !f_.empty();
+        if (kept && below_ < p && max_.back() >= p) return static_cast<double>(lo_ + reaching(p));
+        std::int64_t a = -1;  // every F(j) with j <= a is below p
+        double fa = 0.0;      // F(a), a >= 0
+        bool a_kept = false;  // a is the window's last k
+        std::int64_t b = n_;  // F(b) >= p
+        double fb = 1.0;      // F(b)
+        if (kept && below_ < p) {
+            a = hi();
+            fa = f_.back();
+            a_kept = true;
+        } else if (kept && max_.back() >= p) {
+            b = lo_ + reaching(p);
+            fb = f_[static_cast<std::size_t>(b - lo_)];
         }
-        if (entries_.empty()) base_ = count_ - 1;
-        const double below = entries_.empty() ? 0.0 : entries_.back().prefix_max;
-        // A NaN mass poisons the maxima, so no sum stops early past it.
-        const double max = (num::is_nan(m) || num::is_nan(below)) ? NaN : (m > below ? m : below);
-        entries_.push_back({m, max});
-    }
-
-    // m_k + m_(k-1) + ... + m_0 summed from the top, k the last mass pushed;
-    // NaN when told to stop.  Every Chunk additions ask whether to stop.
-    template <std::int64_t Chunk>
-    double lower_sum() const {
-        const std::int64_t k = count_ - 1;
-        if (entries_.empty()) return through_zeros(last_zero_, k);
-        const Entry* e = entries_.data();  // e[i] is the entry of m_(base_ + i)
-        std::int64_t i = k - base_;
-        double sum = e[i].mass;
-        --i;
-        while (i >= 0) {
-            const std::int64_t last = i >= Chunk ? i - Chunk + 1 : 0;
-            for (; i >= last; --i) {
-                // Every mass from this one down is at most `bound`: once that
-                // is below half an ulp of the sum, none of them can change it.
-                const double bound = e[i].prefix_max;
-                if (bound + bound < num::ulp_above(sum)) return sum;
-                sum = sum + e[i].mass;
+        // `open` is a k not ruled out (F below p, but not by the bound), or b.
+        std::int64_t open = b;
+        // What F(k) tells: it reaches p (b and open move down to k), every F
+        // up to k is below it (a moves up), or neither (open moves down).
+        enum class Seen { reaches, below, unsure, stopped };
+        const auto probe = [&](std::int64_t k) {
+            double f = 0.0;
+            const bool zeros = !holds(k) && table_.zeros_below(k);  // F(j) = +0 for j <= k, without a sum
+            if (!zeros) {
+                f = value(k);
+                if (num::is_nan(f)) return Seen::stopped;
             }
-            if (i >= 0 && num::interrupt::check()) return NaN;
+            if (f >= p) {
+                b = open = k;
+                fb = f;
+                return Seen::reaches;
+            }
+            if (zeros || table_.bound_below(f) < p || (f == 0.0 && table_.zeros_below(k))) {
+                a = k;
+                fa = f;
+                a_kept = false;
+                return Seen::below;
+            }
+            open = k;
+            return Seen::unsure;
+        };
+        // A first probe where the normal approximation puts the answer, then
+        // probes stepping away from it, twice as far each time, until the
+        // answer is bracketed (the guesses only choose where F is computed).
+        if (open - (a + 1) > 1) {
+            const double sd = num::sqrt(mass_sd2_);
+            const double guess = mean_ + sd * qnorm(p, 0.0, 1.0);
+            std::int64_t k = guess > static_cast<double>(a) ? (guess < static_cast<double>(open)
+                                                                   ? static_cast<std::int64_t>(guess)
+                                                                   : open - 1)
+                                                            : a + 1;
+            std::int64_t step = sd > 8.0 ? static_cast<std::int64_t>(sd * 0.125) : 1;
+            Seen first = Seen::unsure;
+            for (;;) {
+                if (k <= a || k >= open) break;
+                const Seen seen = probe(k);
+                if (seen == Seen::stopped) return NaN;
+                if (seen == Seen::unsure) break;
+                if (first == Seen::unsure) first = seen;
+                if (seen != first) break;
+                if (seen == Seen::reaches) {
+                    k = k - a > step ? k - step : a;
+                } else {
+                    k = open - k > step ? k + step : open;
+                }
+                step = step < (std::int64_t{1} << 61) ? step * 2 : step;
+            }
         }
-        return through_zeros(sum, base_);
+        // Bisection of what is left.
+        while (open - (a + 1) > 0) {
+            if (probe(a + 1 + (open - (a + 1)) / 2) == Seen::stopped) return NaN;
+        }
+        // Upwards from a + 1 to the answer, b at the latest; F is constant
+        // from flat_from() up to n - 1.
+        std::vector<double> band;
+        std::int64_t k = a + 1;
+        num::StopPoll poll(BINOMIAL_STEPS_PER_POLL);
+        double group[binomial::LANES];
+        std::int64_t group_lo = 0;
+        std::int64_t group_hi = -1;  // the values of group_lo .. group_hi are in `group`
+        while (k < b) {
+            if (poll()) return NaN;
+            double f;
+            if (holds(k)) {
+                f = f_[static_cast<std::size_t>(k - lo_)];
+            } else {
+                if (k > group_hi) {
+                    group_lo = k;
+                    group_hi = k + std::min(static_cast<std::int64_t>(binomial::LANES), std::min(b, n_) - k) - 1;
+                    if (!f_.empty() && lo_ > k) group_hi = std::min(group_hi, lo_ - 1);
+                    if (!table_.cdfs(k, static_cast<std::size_t>(group_hi - k + 1), group, log_gammas_)) return NaN;
+                }
+                f = group[k - group_lo];
+            }
+            band.push_back(f);
+            if (f >= p) break;
+            if (k >= table_.flat_from()) {
+                k = n_;
+                break;
+            }
+            ++k;
+        }
+        if (k == b && b < n_) band.push_back(fb);  // kept too, for later searches
+        keep(a + 1, band, a < 0 ? 0.0 : table_.bound_below(fa), a_kept);
+        return static_cast<double>(k);
     }
 
 private:
-    struct Entry {
-        double mass;
-        double prefix_max;
-    };
+    std::int64_t hi() const { return lo_ + static_cast<std::int64_t>(f_.size()) - 1; }
+    bool holds(std::int64_t k) const { return !f_.empty() && k >= lo_ && k <= hi(); }
 
-    static bool is_plus_zero(double x) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &x, sizeof bits);
-        return bits == 0;
+    // Index of the first kept running maximum >= p (one exists).
+    std::int64_t reaching(double p) const {
+        return std::lower_bound(max_.begin(), max_.end(), p) - max_.begin();
     }
 
-    // The rest of a sum over `count` masses of +0 whose prefix maxima are +0:
-    // the sum stops unless half an ulp of it is not above 0 (it is -0 or
-    // NaN); adding +0 then changes it at most once, from -0 to +0.
-    static double through_zeros(double sum, std::int64_t count) {
-        for (std::int64_t i = 0; i < count && i < 2; ++i) {
-            if (0.0 + 0.0 < num::ulp_above(sum)) return sum;
-            sum = sum + 0.0;
+    double value(std::int64_t k) {
+        return holds(k) ? f_[static_cast<std::size_t>(k - lo_)] : table_.cdf(k, log_gammas_);
+    }
+
+    // Keeps F(first), F(first + 1), ... (`band`, every F below `first` at
+    // most `below`) with the window: joined to it where they meet, or the
+    // gap between them filled while the allowance lasts, or in its place.
+    void keep(std::int64_t first, const std::vector<double>& band, double below, bool after_window) {
+        if (band.empty()) return;
+        const std::int64_t old_lo = lo_;
+        const std::int64_t last = first + static_cast<std::int64_t>(band.size()) - 1;
+        if (f_.empty() || (!after_window && last + 1 < lo_ && !fill(last + 1, lo_ - 1)) ||
+            (first > hi() + 1 && !after_window && !fill(hi() + 1, first - 1))) {
+            f_.assign(band.begin(), band.end());
+            lo_ = first;
+            below_ = below;
+        } else if (first < lo_) {  // the band and the filled gap go below the window
+            std::vector<double> joined(band.begin(), band.end());
+            if (last < hi()) joined.insert(joined.end(), f_.begin() + (last + 1 - lo_), f_.end());
+            f_.swap(joined);
+            lo_ = first;
+            below_ = below;
+        } else if (last > hi()) {  // above
+            f_.insert(f_.end(), band.begin() + (hi() + 1 - first), band.end());
         }
-        return sum;
+        if (static_cast<std::int64_t>(f_.size()) > BINOMIAL_WINDOW_LIMIT) {
+            f_.assign(band.begin(), band.end());
+            lo_ = first;
+            below_ = below;
+        }
+        // The running maxima: those of an unchanged start stay.
+        std::size_t i = lo_ == old_lo ? std::min(max_.size(), f_.size()) : 0;
+        max_.resize(f_.size());
+        double m = i == 0 ? f_[0] : max_[i - 1];
+        for (; i < f_.size(); ++i) max_[i] = m = std::max(m, f_[i]);
     }
 
-    density::BinomialMass mass_;
-    std::int64_t count_ = 0;   // masses pushed
-    std::int64_t base_ = 0;    // index of entries_[0]
-    double last_zero_ = 0.0;   // the last mass pushed while entries_ is empty
-    std::vector<Entry> entries_;
+    // Puts F(from .. to) into the window's reach where the allowance covers
+    // it: below or above the window, joining it.
+    bool fill(std::int64_t from, std::int64_t to) {
+        const std::int64_t count = to - from + 1;
+        if (count > allowance_) return false;
+        std::vector<double> gap(static_cast<std::size_t>(count));
+        if (!table_.cdfs(from, gap.size(), gap.data(), log_gammas_)) return false;
+        allowance_ -= count;
+        if (from < lo_) {
+            gap.insert(gap.end(), f_.begin(), f_.end());
+            f_.swap(gap);
+            lo_ = from;  // below_ is set by the caller, whose band lies below
+        } else {
+            f_.insert(f_.end(), gap.begin(), gap.end());
+        }
+        return true;
+    }
+
+    BinomialTable table_;
+    std::int64_t n_;
+    double mean_;      // n prob and n prob (1 - prob): where the first probe goes
+    double mass_sd2_;
+    std::int64_t lo_ = 0;
+    std::vector<double> f_;    // F(lo_), F(lo_ + 1), ...
+    std::vector<double> max_;  // their running maxima
+    double below_ = 0.0;       // every F(j) with j < lo_ is at most this
+    std::int64_t allowance_ = 0;
+    density::LogGammas* log_gammas_ = nullptr;  // the current search's
 };
 
-// Additions of a binomial sum between two questions whether to stop (some
-// microseconds), and search steps between two questions (each step computes
-// a mass, about a microsecond, and a sum of at most one chunk between
-// questions).
-inline constexpr std::int64_t BINOMIAL_SUM_CHUNK = 4096;
-inline constexpr std::uint32_t BINOMIAL_STEPS_PER_POLL = 64;
+}  // namespace detail
 
-// The binomial quantile for fixed n_trials and prob.  F(0), F(1), ... do not
-// depend on p: a call computes each once, in the search's order, and keeps
-// it, so a search compares with kept values until it needs the next F.
-template <std::int64_t SumChunk>
+// The binomial quantile for fixed n_trials and prob: the least k with
+// F(k) >= p, F the distribution function of pbinom.  A call keeps one search
+// (its masses and what it has found) for all its points.
 class BinomialQuantile {
 public:
+    // Points often repeat in a call: the element loop keeps their results.
+    static constexpr bool memoize_points = true;
+
     static BinomialQuantile prepare(std::int64_t n, double prob) {
         BinomialQuantile q;
         q.n_ = n;
         q.prob_ = prob;
         q.invalid_ = n < 0 || bad_probability(prob);
+        q.mass_ = density::BinomialMass::prepare(n, prob, false);
         return q;
     }
 
-    double at(double p) const {
+    double at(double p) const { return at(p, nullptr); }
+
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose parameters vary: at(p, shared) is at(p), bit for bit.
+    using Shared = density::LogGammas;
+
+    double at(double p, Shared& shared) const { return at(p, &shared); }
+
+private:
+    double at(double p, Shared* shared) const {
         if (bad_probability(p) || invalid_) return NaN;
         if (p == 0.0) return 0.0;
         if (p == 1.0) return static_cast<double>(n_);
+        if (n_ == 0) return 0.0;                           // F(0) = 1
         if (n_ == 1) return p > 1.0 - prob_ ? 1.0 : 0.0;  // F(0) = 1 - prob, F(1) = 1
-        // F(n) = 1 >= p, so the search ends at k = n at the latest.
-        std::int64_t k = 0;
-        for (const double f : cdf_) {  // the F(k) already known
-            if (!(p > f)) return static_cast<double>(k);
-            ++k;
-        }
-        if (!masses_) masses_ = std::make_unique<BinomialMasses>(n_, prob_);
-        num::StopPoll poll(BINOMIAL_STEPS_PER_POLL);
-        for (; k < n_; ++k) {
-            masses_->push();
-            const double f = masses_->template lower_sum<SumChunk>();
-            if (poll()) return NaN;
-            cdf_.push_back(f);
-            if (!(p > f)) return static_cast<double>(k);
-        }
-        return static_cast<double>(n_);
+        // Below n, F(k) is m_0 for every k when log(prob) is -inf, and +0
+        // when log(1 - prob) is (see BinomialCdf).
+        if (mass_.log_prob() == -INF) return mass_.at(0) >= p ? 0.0 : static_cast<double>(n_);
+        if (mass_.log_fail() == -INF) return static_cast<double>(n_);
+        if (!search_) search_ = std::make_unique<detail::BinomialSearch>(mass_, n_, prob_);
+        return search_->least(p, shared);
     }
 
-private:
     std::int64_t n_ = 0;
     double prob_ = 0.0;
     bool invalid_ = false;
-    mutable std::unique_ptr<BinomialMasses> masses_;
-    mutable std::vector<double> cdf_;  // F(0), F(1), ... as far as searched
+    density::BinomialMass mass_;
+    mutable std::unique_ptr<detail::BinomialSearch> search_;
 };
-
-}  // namespace detail
-
-using BinomialQuantile = detail::BinomialQuantile<detail::BINOMIAL_SUM_CHUNK>;
 
 inline double qbinom(double p, std::int64_t n, double prob) { return BinomialQuantile::prepare(n, prob).at(p); }
 
 inline constexpr std::int64_t POISSON_SEARCH_LIMIT = 1000000;
 // Each step evaluates the distribution function, some microseconds at most.
 inline constexpr std::uint32_t POISSON_STEPS_PER_POLL = 64;
+// Distribution function values kept by a call at most (8 MiB); a search
+// starting this far (or as far as the kept range is long) from the kept
+// values starts the range afresh instead of filling the gap.
+inline constexpr std::int64_t POISSON_KEPT_LIMIT = std::int64_t{1} << 20;
+inline constexpr std::int64_t POISSON_GAP = 64;
 
-// The Poisson quantile for a fixed rate.  Each F(k) a search evaluates is
-// kept by the call (keyed by k), as are sqrt(rate) and e^-rate.
+// The Poisson quantile for a fixed rate.  sqrt(rate) and e^-rate are
+// computed once, and the F(k) the searches of a call step through are kept,
+// in one range of consecutive k: a search that starts near it extends it.
 class PoissonQuantile {
 public:
+    // Points often repeat in a call: the element loop keeps their results.
+    static constexpr bool memoize_points = true;
+
     static PoissonQuantile prepare(double rate) {
         PoissonQuantile q;
         q.rate_ = rate;
@@ -201,6 +345,7 @@ public:
         double c;
         std::int64_t k;
         if (rate_ < 11.0) {
+            start_at(0);
             c = cdf(0);
             k = 1;
         } else {
@@ -208,6 +353,7 @@ public:
             e = std::max(0.0, e - 3.0);
             if (!(e < 0x1p63)) return NaN;
             k = static_cast<std::int64_t>(e);
+            start_at(k);
             c = cdf(k);
         }
         num::StopPoll poll(POISSON_STEPS_PER_POLL);
@@ -221,19 +367,43 @@ public:
     }
 
 private:
+    // Makes the kept range ready for a search from k: joined to it through
+    // the gap between, or started afresh at k.
+    void start_at(std::int64_t k) const {
+        const std::int64_t reach = std::max(kept_.size(), POISSON_GAP);
+        if (kept_.size() == 0 || k - kept_.hi() > reach || kept_.lo() - k > reach ||
+            kept_.size() + reach > POISSON_KEPT_LIMIT) {
+            kept_.reset(k);
+            return;
+        }
+        while (k < kept_.lo() - 1) {
+            const std::int64_t below = kept_.lo() - 1;
+            *kept_.grow_down(1) = poisson_cdf(below, rate_, exp_neg_rate_);
+        }
+        while (k > kept_.hi()) {
+            const std::int64_t above = kept_.hi();
+            *kept_.grow_up(1) = poisson_cdf(above, rate_, exp_neg_rate_);
+        }
+    }
+
+    // F(k), from the kept range or computed and kept next to it.
     double cdf(std::int64_t k) const {
-        const auto found = cdf_.find(k);
-        if (found != cdf_.end()) return found->second;
+        if (kept_.holds(k)) return *kept_.at(k);
         const double c = poisson_cdf(k, rate_, exp_neg_rate_);
-        if (cdf_.size() < CDF_KEPT) cdf_.emplace(k, c);
+        if (kept_.size() < POISSON_KEPT_LIMIT) {
+            if (k == kept_.hi()) {
+                *kept_.grow_up(1) = c;
+            } else if (k == kept_.lo() - 1) {
+                *kept_.grow_down(1) = c;
+            }
+        }
         return c;
     }
 
-    static constexpr std::size_t CDF_KEPT = std::size_t{1} << 20;
     double rate_ = 0.0;
     double exp_neg_rate_ = 0.0;
     double sqrt_rate_ = 0.0;
-    mutable std::unordered_map<std::int64_t, double> cdf_;
+    mutable KeptRange kept_;
 };
 
 inline double qpois(double p, double rate) { return PoissonQuantile::prepare(rate).at(p); }

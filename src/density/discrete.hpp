@@ -10,6 +10,10 @@
 // dpois uses k log(lambda) - lambda - lgamma(k + 1).  Both are prepared for
 // fixed parameters (BinomialMass, PoissonMass): the parameter-only terms are
 // computed once, and the kernels are those preparations evaluated at x.
+// The binomial masses of a run of consecutive points, which the binomial
+// sums take (cdf_quantile/binomial_table.hpp), come from the same formula
+// with their log-gammas taken in lanes, or from a call's table of them
+// (log_gammas.hpp).
 //
 // Open points and the choices made:
 // - dpois(0, lambda) with 0 < lambda < 2^-52: num::log(lambda) is -inf and
@@ -24,10 +28,13 @@
 // that cancel; the Bernoulli mass is exact.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "../num/blocks.hpp"
 #include "../num/log_gamma.hpp"
 #include "conventions.hpp"
+#include "log_gammas.hpp"
 
 namespace pradix::density {
 
@@ -40,8 +47,16 @@ inline double dbern(std::int64_t x, double prob, bool log) {
 // The binomial mass for fixed n_trials and prob: the probability's
 // logarithms and log((double)n + 1)'s log-gamma, the parameter-only terms of
 // lchoose(n, k) + k log(p) + (n - k) log(1 - p), are computed once.
+//
+// log_mass(x) is the log-mass s of every regular row (n >= 2, 0 <= x <= n),
+// from which at(x) returns s or exp(s); log_masses gives it for a run of
+// consecutive points with the log-gammas of the run taken in lanes, and
+// interior_log_mass is the one formula both use inside the support.
 class BinomialMass {
 public:
+    // Points often repeat in a call: the element loop keeps their results.
+    static constexpr bool memoize_points = true;
+
     static BinomialMass prepare(std::int64_t n_trials, double prob, bool log) {
         BinomialMass b;
         b.n_ = n_trials;
@@ -60,19 +75,97 @@ public:
         if (x < 0 || x > n_) return zero(log_);
         if (n_ == 0) return logged(1.0, log_);
         if (n_ == 1) return dbern(x, prob_, log_);
-        if (x == 0) return from_log(log_fail_ * nn_, log_);
-        const double k = static_cast<double>(x);
-        if (x < n_) {
-            const double m = static_cast<double>(n_ - x);
-            // lchoose(n, x), with lgamma(n + 1) from the preparation
-            const double lchoose = lgamma_n1_ - (num::lgamma((nn_ - k) + 1.0) + num::lgamma(k + 1.0));
-            const double s = (lchoose + log_prob_ * k) + log_fail_ * m;
-            return from_log(s, log_);
-        }
-        return from_log(log_prob_ * k, log_);
+        return from_log(log_mass(x), log_);
     }
 
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose parameters vary: at(x, shared) is at(x), bit for bit.
+    using Shared = LogGammas;
+
+    double at(std::int64_t x, Shared& shared) const {
+        if (invalid_ || x <= 0 || x >= n_ || n_ < 2) return at(x);
+        double s;
+        log_masses(x, 1, &s, &shared);
+        return from_log(s, log_);
+    }
+
+    // The log-mass s for n >= 2 and 0 <= x <= n: n log(1 - p) at 0,
+    // x log(p) at n, and interior_log_mass between.
+    double log_mass(std::int64_t x) const {
+        if (x == 0) return log_fail_ * nn_;
+        if (x == n_) return log_prob_ * static_cast<double>(x);
+        double upper;
+        double lower;
+        lgamma_arguments(x, upper, lower);
+        return interior_log_mass(x, num::lgamma(upper), num::lgamma(lower));
+    }
+
+    // out[i] = log_mass(first + i) bit for bit, for n >= 2 and
+    // 0 <= first <= first + count - 1 <= n.  The log-gammas come from the
+    // call's table where it has them (n below 2^53, where their arguments
+    // are the integers n - k + 1 and k + 1), else are taken in lanes.
+    void log_masses(std::int64_t first, std::size_t count, double* out, LogGammas* table = nullptr) const {
+        num::by_pieces<num::PIECE>(count, [&](std::size_t at, std::size_t m) {
+            const std::int64_t from = first + static_cast<std::int64_t>(at);
+            const auto span = static_cast<std::int64_t>(m);
+            double upper[num::PIECE];  // of from + i: lgamma((n - k) + 1), in descending k
+            double lower[num::PIECE];  // lgamma(k + 1)
+            if (table != nullptr && n_ < TABLE_BELOW && LogGammas::covers(n_ - from - span + 2, span) &&
+                LogGammas::covers(from + 1, span)) {
+                table->get(n_ - from - span + 2, span, upper);
+                table->get(from + 1, span, lower);
+                for (std::size_t i = 0; i < m; ++i) {
+                    const std::int64_t x = from + static_cast<std::int64_t>(i);
+                    out[at + i] = (x == 0 || x == n_) ? log_mass(x) : interior_log_mass(x, upper[m - 1 - i], lower[i]);
+                }
+                return;
+            }
+            double args[2 * num::PIECE];  // upper and lower argument of each point
+            double lg[2 * num::PIECE];
+            for (std::size_t i = 0; i < m; ++i) {
+                const std::int64_t x = from + static_cast<std::int64_t>(i);
+                // the ends have no log-gamma; 2 stands in (its value is unused)
+                if (x == 0 || x == n_) {
+                    args[2 * i] = 2.0;
+                    args[2 * i + 1] = 2.0;
+                } else {
+                    lgamma_arguments(x, args[2 * i], args[2 * i + 1]);
+                }
+            }
+            num::lgamma_n(args, lg, 2 * m);
+            for (std::size_t i = 0; i < m; ++i) {
+                const std::int64_t x = from + static_cast<std::int64_t>(i);
+                out[at + i] = (x == 0 || x == n_) ? log_mass(x) : interior_log_mass(x, lg[2 * i], lg[2 * i + 1]);
+            }
+        });
+    }
+
+    // The parameter-only terms, for bounds on the log-masses' rounding.
+    double trials() const { return nn_; }
+    double log_prob() const { return log_prob_; }
+    double log_fail() const { return log_fail_; }
+    double lgamma_trials() const { return lgamma_n1_; }
+
 private:
+    // Below this n, (n - x) + 1 and x + 1 are exact integers.
+    static constexpr std::int64_t TABLE_BELOW = std::int64_t{1} << 53;
+
+    // (n - x) + 1 and x + 1, as lchoose(n, x) forms them.
+    void lgamma_arguments(std::int64_t x, double& upper, double& lower) const {
+        const double k = static_cast<double>(x);
+        upper = (nn_ - k) + 1.0;
+        lower = k + 1.0;
+    }
+
+    // lchoose(n, x) + x log(p) + (n - x) log(1 - p) for 0 < x < n, from the
+    // log-gammas of lchoose's arguments (lgamma(n + 1) is the preparation's).
+    double interior_log_mass(std::int64_t x, double lgamma_upper, double lgamma_lower) const {
+        const double k = static_cast<double>(x);
+        const double m = static_cast<double>(n_ - x);
+        const double lchoose = lgamma_n1_ - (lgamma_upper + lgamma_lower);
+        return (lchoose + log_prob_ * k) + log_fail_ * m;
+    }
+
     std::int64_t n_ = 0;
     double prob_ = 0.0;
     bool log_ = false;
@@ -90,6 +183,9 @@ inline double dbinom(std::int64_t x, std::int64_t n_trials, double prob, bool lo
 // The Poisson mass for a fixed rate, with log(rate) computed once.
 class PoissonMass {
 public:
+    // Points often repeat in a call: the element loop keeps their results.
+    static constexpr bool memoize_points = true;
+
     static PoissonMass prepare(double rate, bool log) {
         PoissonMass m;
         m.rate_ = rate;

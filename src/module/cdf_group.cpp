@@ -10,17 +10,6 @@ namespace py = pybind11;
 
 namespace pradix {
 
-namespace vec {
-
-// Discrete kernels are costly per point and often evaluated at repeated
-// points: their prepared forms memoise the points of a call.
-template <>
-struct Memoized<&cdf_quantile::pbinom> : std::true_type {};
-template <>
-struct Memoized<&cdf_quantile::ppois> : std::true_type {};
-
-}  // namespace vec
-
 void register_distribution_functions(py::module_& m) {
     using py::arg;
     const auto log_p = arg("log_p") = false;

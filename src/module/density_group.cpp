@@ -10,17 +10,6 @@ namespace py = pybind11;
 
 namespace pradix {
 
-namespace vec {
-
-// Discrete kernels are costly per point and often evaluated at repeated
-// points: their prepared forms memoise the points of a call.
-template <>
-struct Memoized<&density::dbinom> : std::true_type {};
-template <>
-struct Memoized<&density::dpois> : std::true_type {};
-
-}  // namespace vec
-
 void register_densities(py::module_& m) {
     using py::arg;
     def_vectorized<&density::dnorm, density::NormalDensity>(m, "dnorm", arg("x"), arg("mu") = 0, arg("sigma") = 1, arg("log") = false);

@@ -59,6 +59,7 @@
 #include "../num/common.hpp"
 #include "../num/interrupt.hpp"
 #include "arguments.hpp"
+#include "point_memo.hpp"
 #include "preparations.hpp"
 #include "stop_scope.hpp"
 
@@ -122,52 +123,6 @@ struct Unprepared<Kernel, std::tuple<X, P...>> {
         return std::apply([x](P... p) { return Kernel(x, p...); }, params);
     }
 };
-
-// A small per-call cache of results keyed by the bits of the point, for
-// costly kernels evaluated at repeated points (discrete distributions).  It
-// gives up, and stays out of the way, once hits prove rare.
-class PointMemo {
-public:
-    template <typename X, typename Eval>
-    double get(X x, Eval&& eval) {
-        if (off_) return eval();
-        std::uint64_t key = 0;
-        std::memcpy(&key, &x, sizeof x);
-        if (entries_.empty()) entries_.resize(SLOTS);
-        Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - BITS)];
-        ++lookups_;
-        if (e.used && e.key == key) {
-            ++hits_;
-            return e.value;
-        }
-        const double v = eval();
-        e = {key, v, true};
-        if (lookups_ == TRIAL) {
-            off_ = hits_ * 16 < lookups_;
-            lookups_ = 0;
-            hits_ = 0;
-        }
-        return v;
-    }
-
-private:
-    static constexpr int BITS = 12;
-    static constexpr std::size_t SLOTS = std::size_t{1} << BITS;
-    static constexpr std::uint32_t TRIAL = 4096;
-    struct Entry {
-        std::uint64_t key;
-        double value;
-        bool used;
-    };
-    std::vector<Entry> entries_;
-    std::uint32_t lookups_ = 0;
-    std::uint32_t hits_ = 0;
-    bool off_ = false;
-};
-
-// Kernels whose points are worth a memo (specialised in the registration).
-template <auto Kernel>
-struct Memoized : std::false_type {};
 
 // Layout classification, with the same rules as the original binding layer:
 // arguments of one element never break triviality; the others need the full
@@ -367,7 +322,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     // kernel's at_points.
     static constexpr bool BLOCKS =
         num::HasAtBlock<Prep>::value && std::is_same_v<X, double> && std::is_same_v<Point, double> &&
-        !Memoized<Kernel>::value;
+        !MemoizesPoints<Prep>::value;
     static constexpr bool AT_POINTS = HasAtPoints<Prep, Point>::value;
     // Rows under one preparation at least this long are evaluated as rows.
     static constexpr Py_intptr_t LONG_ROW = 8;
@@ -429,7 +384,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             if (!load_t<0>::ok(xs)) return num::NaN;
         }
         const Point x = load_t<0>::get(xs);
-        if constexpr (Memoized<Kernel>::value) {
+        if constexpr (MemoizesPoints<Prep>::value) {
             if (memo != nullptr) return memo->get(x, [&] { return num::canonical(prep.at(x)); });
         }
         return num::canonical(prep.at(x));
@@ -486,7 +441,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             }
         }
         const Prep prep = Prep::prepare(load_t<I>::get(read<stored_t<I>>(base[I]))...);
-        PointMemo memo;
+        PointMemo memo(static_cast<std::size_t>(count));
         Walk<1> points;  // the walk of the first argument alone
         points.ndim = w.ndim;
         for (std::size_t d = 0; d < w.ndim; ++d) {

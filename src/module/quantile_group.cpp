@@ -10,17 +10,6 @@ namespace py = pybind11;
 
 namespace pradix {
 
-namespace vec {
-
-// Discrete kernels are costly per point and often evaluated at repeated
-// points: their prepared forms memoise the points of a call.
-template <>
-struct Memoized<&cdf_quantile::qbinom> : std::true_type {};
-template <>
-struct Memoized<&cdf_quantile::qpois> : std::true_type {};
-
-}  // namespace vec
-
 void register_quantiles(py::module_& m) {
     using py::arg;
     def_vectorized<&cdf_quantile::qnorm>(m, "qnorm", arg("p"), arg("mu") = 0, arg("sigma") = 1);

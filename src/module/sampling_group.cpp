@@ -37,7 +37,7 @@ void register_sampling(py::module_& m) {
     def_sampler<&random::rnorm, random::NormalDraws>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
     def_sampler<&random::rbern, random::BernoulliDraws>(m, "rbern", engine, arg("prob"));
     def_sampler<&random::rbeta, random::BetaDraws>(m, "rbeta", engine, arg("a"), arg("b"));
-    def_sampler<&random::rbinom>(m, "rbinom", engine, arg("n_trials"), arg("prob"));
+    def_sampler<&random::rbinom, random::BinomialDraws>(m, "rbinom", engine, arg("n_trials"), arg("prob"));
     def_sampler<&random::rcauchy, random::CauchyDraws>(m, "rcauchy", engine, arg("mu"), arg("sigma"));
     def_sampler<&random::rchisq, random::ChisqDraws>(m, "rchisq", engine, arg("dof"));
     def_sampler<&random::rexp, random::ExpDraws>(m, "rexp", engine, arg("rate"));

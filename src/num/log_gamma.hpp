@@ -13,8 +13,10 @@
 // a + 1 = (x - 1) + 1 drops the low digits of x.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "blocks.hpp"
 #include "common.hpp"
 #include "exp_log.hpp"
 
@@ -33,17 +35,63 @@ inline constexpr double LANCZOS_SHIFT = 5.2421875;  // 607/128 + 1/2
 
 }  // namespace detail
 
-inline double lgamma(double x) {
-    if (is_nan(x)) return x;
+// lgamma in two halves around its two logarithms, so that the block form
+// (lgamma_n) can take the logarithms of many arguments at once:
+// lgamma_split settles the special values or forms the Lanczos sum s and
+// t = a + g + 1/2; lgamma_join turns log(s) and log(t) into the result.
+struct LgammaSplit {
+    bool settled;  // value is the result
+    double value;
+    double a;
+    double s;
+    double t;
+};
+
+inline LgammaSplit lgamma_split(double x) {
+    if (is_nan(x)) return {true, x, 0.0, 0.0, 0.0};
     const double a = x - 1.0;
-    if (a == 0.0 || abs(a) < EPS) return 0.0;
-    if (x < EPS) return INF;
+    if (a == 0.0 || abs(a) < EPS) return {true, 0.0, 0.0, 0.0, 0.0};
+    if (x < EPS) return {true, INF, 0.0, 0.0, 0.0};
     // The table holds signed coefficients; adding a negative quotient is the
     // same operation as subtracting the magnitude's quotient.
     double s = detail::LANCZOS[0] + detail::LANCZOS[1] / (a + 1.0);
     for (int k = 2; k <= 14; ++k) s = s + detail::LANCZOS[k] / (a + static_cast<double>(k));
-    const double t = a + detail::LANCZOS_SHIFT;
-    return (log(s) + LN_SQRT_2PI) + ((a + 0.5) * log(t) - t);
+    return {false, 0.0, a, s, a + detail::LANCZOS_SHIFT};
+}
+
+inline double lgamma_join(const LgammaSplit& g, double log_s, double log_t) {
+    return (log_s + LN_SQRT_2PI) + ((g.a + 0.5) * log_t - g.t);
+}
+
+inline double lgamma(double x) {
+    const LgammaSplit g = lgamma_split(x);
+    return g.settled ? g.value : lgamma_join(g, log(g.s), log(g.t));
+}
+
+// out[i] = lgamma(x[i]) bit for bit, with the logarithms of the block's
+// Lanczos sums and shifted arguments taken together in lanes.
+inline void lgamma_n(const double* x, double* out, std::size_t n, const lanes::Table& table = *lanes::active) {
+    by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
+        LgammaSplit split[PIECE];
+        std::uint8_t index[PIECE];
+        double args[2 * PIECE] = {};  // s of each element left, then its t
+        double logs[2 * PIECE];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            split[i] = lgamma_split(x[at + i]);
+            if (split[i].settled) {
+                out[at + i] = split[i].value;
+            } else {
+                index[m++] = static_cast<std::uint8_t>(i);
+            }
+        }
+        for (std::size_t j = 0; j < m; ++j) {
+            args[j] = split[index[j]].s;
+            args[m + j] = split[index[j]].t;
+        }
+        log_n(args, logs, m + m, table);
+        for (std::size_t j = 0; j < m; ++j) out[at + index[j]] = lgamma_join(split[index[j]], logs[j], logs[m + j]);
+    });
 }
 
 inline double lbeta(double a, double b) { return (lgamma(a) + lgamma(b)) - lgamma(a + b); }

@@ -6,7 +6,7 @@ PYBIND11_MODULE(_testkit, m) {
     testkit::expose_log_gamma(m);
     testkit::expose_random(m);
     testkit::expose_incomplete(m);
-    testkit::expose_quantile(m);
+    testkit::expose_discrete(m);
     testkit::expose_lanes(m);
     testkit::expose_loop(m);
 }

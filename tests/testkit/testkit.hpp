@@ -10,7 +10,7 @@ void expose_elementary(pybind11::module_& m);
 void expose_log_gamma(pybind11::module_& m);
 void expose_random(pybind11::module_& m);
 void expose_incomplete(pybind11::module_& m);
-void expose_quantile(pybind11::module_& m);
+void expose_discrete(pybind11::module_& m);
 void expose_lanes(pybind11::module_& m);
 void expose_loop(pybind11::module_& m);
 
