@@ -184,7 +184,7 @@ results = {}
 
 
 def work(k):
-    results[k] = [pradix.pbinom(np.full(6, 600000), 10**6, 0.5).tolist(),
+    results[k] = [pradix.qgamma(np.linspace(0.01, 0.99, 2 * 10**5), 2.5, 1.0)[-3:].tolist(),
                   pradix.rgamma(2.5, 1.0, 2 * 10**6, engine=pradix.Engine(k))[-3:].tolist()]
 
 
@@ -193,14 +193,14 @@ for t in threads:
     t.start()
 print("start", flush=True)
 try:
-    pradix.qbinom(0.5, 2 * 10**7, 0.5)
+    pradix.qbinom(0.5, 2**62, 0.5)  # a search of some 2^31 steps
     outcome = "returned"
 except KeyboardInterrupt:
     outcome = "KeyboardInterrupt"
 print(outcome, flush=True)
 for t in threads:
     t.join()
-expected = [[pradix.pbinom(np.full(6, 600000), 10**6, 0.5).tolist(),
+expected = [[pradix.qgamma(np.linspace(0.01, 0.99, 2 * 10**5), 2.5, 1.0)[-3:].tolist(),
              pradix.rgamma(2.5, 1.0, 2 * 10**6, engine=pradix.Engine(k))[-3:].tolist()] for k in range(2)]
 print(json.dumps(dict(others=[results[k] for k in range(2)] == expected,
                       after=pradix.qbinom(0.5, 1000, 0.3))), flush=True)
