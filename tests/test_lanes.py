@@ -73,6 +73,26 @@ def test_choice():
     for name, _ in TARGETS:
         below = [n for n, _ in TARGETS[:[t for t, _ in TARGETS].index(name) + 1] if n in RUNNING]
         assert tk.lane_choice(name) == below[-1]
+    with pytest.raises(ValueError):
+        tk.lane_choice(None, {"sse5": True})
+
+
+# What each target needs of the processor, stated here rather than asked of
+# the module (the AVX-512 unit may use AVX2 instructions as well).
+NEEDS = {"scalar": set(), "sse2": set(), "avx2": {"avx2"}, "avx512": {"avx2", "avx512f"}}
+FEATURES = ("avx2", "avx512f")
+
+
+@pytest.mark.parametrize("have", [set(), {"avx2"}, {"avx512f"}, {"avx2", "avx512f"}],
+                         ids=lambda h: "+".join(sorted(h)) or "baseline")
+@pytest.mark.parametrize("asked", [None, "no-such-target", "scalar", "sse2", "avx2", "avx512"])
+def test_choice_on_other_processors(have, asked):
+    # The best target at or below the one asked for that a processor with
+    # these answers runs: never one it lacks.
+    names = [name for name, _ in TARGETS]
+    allowed = names[:names.index(asked) + 1] if asked in names else names
+    want = [name for name in allowed if NEEDS[name] <= have][-1]
+    assert tk.lane_choice(asked, {f: f in have for f in FEATURES}) == want
 
 
 # Under a forced target: the golden results, and the prepared block path
