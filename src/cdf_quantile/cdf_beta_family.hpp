@@ -23,11 +23,11 @@ namespace pradix::cdf_quantile {
 // alone, the prepared I_.(a, b)) evaluated at the point.  A parameter-only
 // row that follows a row on x is recorded and tested in its place.
 
-struct BetaProbability {
-    enum class Case { regular, settled, both_infinite };
+struct BetaProbability : ProbabilityForm<BetaProbability, num::BetaInc> {
+    enum class Case { regular, fixed, both_infinite };
     bool invalid;  // NaN or a negative parameter
     Case kind;
-    double settled;  // a or b is 0 or +inf (not both +inf)
+    double fixed;  // the probability inside (0, 1) when a or b is 0 or +inf (not both +inf)
     num::BetaInc inc;
     bool log_p;
 
@@ -36,19 +36,19 @@ struct BetaProbability {
         g.log_p = log_p;
         g.invalid = any_nan(a, b) || a < 0.0 || b < 0.0;
         if (g.invalid) return g;
-        g.kind = Case::settled;
+        g.kind = Case::fixed;
         if (a == 0.0) {
-            g.settled = b == 0.0 ? 0.5 : 1.0;
+            g.fixed = b == 0.0 ? 0.5 : 1.0;
         } else if (b == 0.0) {
-            g.settled = 0.0;
+            g.fixed = 0.0;
         } else if (a == INF) {
             if (b == INF) {
                 g.kind = Case::both_infinite;
             } else {
-                g.settled = 0.0;
+                g.fixed = 0.0;
             }
         } else if (b == INF) {
-            g.settled = 1.0;
+            g.fixed = 1.0;
         } else {
             g.kind = Case::regular;
             g.inc = num::BetaInc::prepare(a, b);
@@ -56,17 +56,16 @@ struct BetaProbability {
         return g;
     }
 
-    bool rows(double x, double& t) const {
-        if (x <= 0.0) return num::settled(t, 0.0);
-        if (x >= 1.0) return num::settled(t, 1.0);
-        if (kind == Case::settled) return num::settled(t, settled);
-        if (kind == Case::both_infinite) return num::settled(t, x < 0.5 ? 0.0 : 1.0);
+    bool settle(double x, double& t) const {
+        if (invalid || num::is_nan(x)) return answer(t, NaN);
+        if (x <= 0.0) return answer(t, 0.0);
+        if (x >= 1.0) return answer(t, 1.0);
+        if (kind == Case::fixed) return answer(t, fixed);
+        if (kind == Case::both_infinite) return answer(t, x < 0.5 ? 0.0 : 1.0);
         return false;
     }
     static double argument(double x) { return x; }
-
-    double at(double x) const { return probability_at(*this, inc, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, inc, x, out, n); }
+    const num::BetaInc& inner() const { return inc; }
 };
 
 inline double pbeta(double x, double a, double b, bool log_p) { return BetaProbability::prepare(a, b, log_p).at(x); }
