@@ -11,6 +11,7 @@
 #pragma once
 
 #include "../density/beta_family.hpp"
+#include "block_form.hpp"
 #include "cdf_beta_family.hpp"
 #include "conventions.hpp"
 #include "quantile_gamma_family.hpp"
@@ -19,23 +20,24 @@
 namespace pradix::cdf_quantile {
 
 // Each quantile is its preparation (validity, the rows on the parameters
-// alone, the prepared inverse) evaluated at p.
+// alone, the prepared inverse) evaluated at p; the beta quantile is composed
+// with the inverse's own steps (block_form.hpp), so it has a block form.
 
-struct BetaQuantile {
-    enum class Case { regular, settled, no_mass };
+struct BetaQuantile : InverseQuantileForm<BetaQuantile, num::BetaIncInv> {
+    enum class Case { regular, fixed, no_mass };
     bool invalid;  // NaN or a negative parameter
     Case kind;
-    double settled;
+    double fixed;  // the quantile for every p in (0, 1) when the parameters fix it
     num::BetaIncInv inverse;
 
     static BetaQuantile prepare(double a, double b) {
         BetaQuantile q{};
         q.invalid = any_nan(a, b) || a < 0.0 || b < 0.0;
         if (q.invalid) return q;
-        q.kind = Case::settled;
+        q.kind = Case::fixed;
         if (a == 0.0) {
             if (b != 0.0) {
-                q.settled = 0.0;
+                q.fixed = 0.0;
             } else {
                 q.kind = Case::no_mass;
             }
@@ -43,26 +45,27 @@ struct BetaQuantile {
             q.kind = Case::regular;
             q.inverse = num::BetaIncInv::prepare(a, b);
         } else if (b == INF && a != INF) {
-            q.settled = 0.0;
+            q.fixed = 0.0;
         } else if (a == INF) {
-            q.settled = b == INF ? 0.5 : 1.0;
+            q.fixed = b == INF ? 0.5 : 1.0;
         } else {
-            q.settled = 1.0;  // b = 0
+            q.fixed = 1.0;  // b = 0
         }
         return q;
     }
 
-    double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return 1.0;
+    bool settle(double p, double& v) const {
+        if (quantile_ends(p, invalid, 0.0, 1.0, v)) return true;
         switch (kind) {
-            case Case::no_mass: return p < 0.5 ? 0.0 : (p == 0.5 ? 0.5 : 1.0);
-            case Case::regular: return inverse.at(p);
-            case Case::settled: break;
+            case Case::no_mass: return answer(v, p < 0.5 ? 0.0 : (p == 0.5 ? 0.5 : 1.0));
+            case Case::fixed: return answer(v, fixed);
+            case Case::regular: break;
         }
-        return settled;
+        return false;
     }
+    static double argument(double p) { return p; }
+    const num::BetaIncInv& inner() const { return inverse; }
+    static double join(double x) { return x; }
 };
 
 inline double qbeta(double p, double a, double b) { return BetaQuantile::prepare(a, b).at(p); }
@@ -100,9 +103,8 @@ struct FQuantile {
     }
 
     double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return INF;
+        double v;
+        if (quantile_ends(p, invalid, 0.0, INF, v)) return v;
         switch (kind) {
             case Case::regular: {
                 const double x = inverse.at(p);
@@ -206,9 +208,8 @@ public:
     }
 
     double at(double p) const {
-        if (bad_probability(p) || invalid_) return NaN;
-        if (p == 0.0) return -INF;
-        if (p == 1.0) return INF;
+        double v;
+        if (quantile_ends(p, invalid_, -INF, INF, v)) return v;
         const double dof = n_;
         if (dof == 1.0) return num::tan((p - 0.5) * num::PI);
         if (dof == 2.0) return ((p + p) - 1.0) / num::sqrt((1.0 - p) * (p + p));

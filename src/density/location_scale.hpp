@@ -32,12 +32,14 @@ struct NormalDensity {
     double sigma;
     bool log;
     bool invalid;  // a NaN parameter or sigma < 0
-    bool regular;  // finite mu, 0 < sigma < inf: the formula for every finite x
+    bool located;  // finite mu and sigma > 0: a finite x leaves the rule table
+    bool regular;  // and sigma < inf: the formula for every finite x
     double c;      // -ln sqrt(2 pi) - ln sigma, when regular
 
     static NormalDensity prepare(double mu, double sigma, bool log) {
-        NormalDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, 0.0};
-        d.regular = !d.invalid && num::is_finite(mu) && sigma > 0.0 && sigma != INF;
+        NormalDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, false, 0.0};
+        d.located = num::is_finite(mu) && sigma > 0.0;
+        d.regular = !d.invalid && d.located && sigma != INF;
         if (d.regular) d.c = -num::LN_SQRT_2PI - num::log(sigma);
         return d;
     }
@@ -52,7 +54,7 @@ struct NormalDensity {
 
     num::Op step(double x, Point&, int, double& v) const {
         if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
-        if (num::is_finite(x) && num::is_finite(mu) && sigma > 0.0) {
+        if (num::is_finite(x) && located) {
             if (sigma == INF) return num::staged::result(zero(log), v);
             return num::staged::exp_unless(log, exponent(x), v);
         }
@@ -167,7 +169,7 @@ struct LogNormalDensity {
                 return num::Op::log;
             case 1: {
                 const double lx = v;
-                if (num::is_finite(lx) && num::is_finite(mu) && sigma > 0.0) {
+                if (num::is_finite(lx) && norm.located) {
                     if (sigma == INF) return num::staged::result(zero(log), v);
                     if (log) return num::staged::result(norm.exponent(lx) - lx, v);
                     v = norm.exponent(lx);

@@ -277,9 +277,6 @@ public:
         return g;
     }
 
-    // A point's scratch holds the cycle finder's history: 16 points, 4 KiB.
-    static constexpr std::size_t CHUNK = 16;
-
     enum class Phase : std::uint8_t { logarithm, complement_logarithm, density, probability };
 
     struct Point {

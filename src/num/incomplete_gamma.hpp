@@ -231,10 +231,6 @@ public:
         return g;
     }
 
-    // The scratch of a point is a few hundred bytes (the cycle finder's
-    // history): blocks of 16 points keep it within 4 KiB.
-    static constexpr std::size_t CHUNK = 16;
-
     enum class Phase : std::uint8_t { logarithm, density, probability };
 
     struct Point {

@@ -33,8 +33,6 @@
 //     result depends on x and the preparation alone;
 //   - fraction_shape(): the shape a of the incomplete gamma fractions, for
 //     preparations whose steps ask for Op::gamma_lower or Op::gamma_upper;
-//   - optionally Prep::CHUNK, the most points its block runs at once (the
-//     size of its scratch arrays on the stack; default num::CHUNK);
 //   - at(x) = staged::at(*this, x), and at_block(x, out, n) =
 //     staged::block(*this, x, out, n), for any n (the block cuts itself into
 //     chunks).
@@ -108,11 +106,6 @@ inline Op log_if(bool log, double t, double& v) {
 }
 
 template <class Prep, class = void>
-struct ChunkOf : std::integral_constant<std::size_t, CHUNK> {};
-template <class Prep>
-struct ChunkOf<Prep, std::void_t<decltype(Prep::CHUNK)>> : std::integral_constant<std::size_t, Prep::CHUNK> {};
-
-template <class Prep, class = void>
 struct HasFractions : std::false_type {};
 template <class Prep>
 struct HasFractions<Prep, std::void_t<decltype(std::declval<const Prep&>().fraction_shape())>> : std::true_type {};
@@ -184,7 +177,7 @@ inline void run_function(Op f, double a, double* v, std::size_t c) {
 // one shape for all their lanes: a batch for each stretch of points sharing
 // it, unless every point has the one preparation (OnePrep).
 template <bool OnePrep, std::size_t C, class PrepOf>
-void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m, std::size_t count,
+[[gnu::noinline]] void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m, std::size_t count,
                   const Op* op, double* v, unsigned present) {
     const Op first = function_of(op[live[0]]);
     const bool one = present == bit_of(first);
@@ -249,7 +242,7 @@ inline void record(Chunk<Prep, C>& c, std::size_t i, double* out) {
 // Round k > 0 of a chunk: the requests answered, then every live point's
 // next step.
 template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
-void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
+[[gnu::flatten]] void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
     run_requests<OnePrep, C>(prep_of, base, c.live, c.m, c.count, c.op, c.v, c.present);
     const std::size_t m = c.m;
     c.m = 0;
@@ -266,20 +259,26 @@ void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, dou
     }
 }
 
+// Step 0 of every point of a chunk of count points.
+template <class Prep, std::size_t C, class PrepOf, class X>
+[[gnu::flatten]] void start(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, std::size_t count, const X* x,
+                            double* out) {
+    c.count = count;
+    c.m = 0;
+    c.present = 0;
+    c.all_last = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        c.op[i] = prep_of(base + i).step(x[i], c.pt[i], 0, c.v[i]);
+        record(c, i, out);
+    }
+}
+
 template <bool OnePrep, class Prep, class PrepOf, class X>
 void run_staged(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
-    constexpr std::size_t C = ChunkOf<Prep>::value;
-    static_assert(C > 0 && C <= 0xFFFF, "chunk positions are 16-bit");
-    by_pieces<C>(n, [&](std::size_t base, std::size_t count) {
-        Chunk<Prep, C> c;
-        c.count = count;
-        c.m = 0;
-        c.present = 0;
-        c.all_last = true;
-        for (std::size_t i = 0; i < count; ++i) {
-            c.op[i] = prep_of(base + i).step(x[base + i], c.pt[i], 0, c.v[i]);
-            record(c, i, out + base);
-        }
+    static_assert(CHUNK <= 0xFFFF, "chunk positions are 16-bit");
+    by_pieces<CHUNK>(n, [&](std::size_t base, std::size_t count) {
+        Chunk<Prep, CHUNK> c;
+        start(c, prep_of, base, count, x + base, out + base);
         for (int k = 1; c.m > 0; ++k) round<OnePrep>(c, prep_of, base, x + base, out + base, k);
     });
 }
