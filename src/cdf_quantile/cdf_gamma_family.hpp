@@ -63,6 +63,10 @@ struct GammaProbability : ProbabilityForm<GammaProbability, num::GammaP> {
     bool log_p;
 
     static GammaProbability prepare(double shape, double scale, bool log_p) {
+        return prepare_from(shape, scale, log_p, num::lgamma(shape));
+    }
+    // With lgamma(shape) given (for preparations of many parameter sets).
+    static GammaProbability prepare_from(double shape, double scale, bool log_p, double lgamma_shape) {
         GammaProbability g{};
         g.log_p = log_p;
         g.invalid = any_nan(shape, scale) || shape < 0.0 || scale < EPS;
@@ -73,7 +77,7 @@ struct GammaProbability : ProbabilityForm<GammaProbability, num::GammaP> {
         g.infinite = shape == INF || scale == INF;
         if (g.no_shape || g.infinite) return g;
         g.scale = scale;
-        g.p = num::GammaP::prepare(shape);
+        g.p = num::GammaP::prepare_from(shape, lgamma_shape);
         return g;
     }
 

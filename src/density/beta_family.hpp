@@ -113,6 +113,11 @@ struct BetaDensity : LogDensityForm<BetaDensity> {
     bool log;
 
     static BetaDensity prepare(double a, double b, bool log) {
+        return prepare_from(a, b, log, num::lgamma(a), num::lgamma(b), num::lgamma(a + b));
+    }
+    // With lgamma(a), lgamma(b) and lgamma(a + b) given (for preparations of
+    // many parameter sets, whose log-gammas can be taken together).
+    static BetaDensity prepare_from(double a, double b, bool log, double lgamma_a, double lgamma_b, double lgamma_ab) {
         BetaDensity d{};
         d.log = log;
         d.invalid = num::any_nan(a, b) || a < 0.0 || b < 0.0;
@@ -123,7 +128,7 @@ struct BetaDensity : LogDensityForm<BetaDensity> {
         if (d.degenerate) return d;
         d.at_zero = a < 1.0 ? INF : (a > 1.0 ? zero(log) : logged(b, log));
         d.at_one = b < 1.0 ? INF : (b > 1.0 ? zero(log) : logged(a, log));
-        d.lb = num::lbeta(a, b);
+        d.lb = num::lbeta_from(lgamma_a, lgamma_b, lgamma_ab);
         d.ea = a - 1.0;
         d.eb = b - 1.0;
         return d;

@@ -125,6 +125,11 @@ struct GammaDensity : LogDensityForm<GammaDensity> {
     bool log;
 
     static GammaDensity prepare(double shape, double scale, bool log) {
+        return prepare_from(shape, scale, log, num::lgamma(shape), num::log(scale));
+    }
+    // With lgamma(shape) and log(scale) given (for preparations of many
+    // parameter sets, whose log-gammas and logarithms can be taken together).
+    static GammaDensity prepare_from(double shape, double scale, bool log, double lgamma_shape, double log_scale) {
         GammaDensity d{};
         d.log = log;
         d.invalid = num::any_nan(shape, scale) || shape < 0.0 || scale < num::EPS;
@@ -134,7 +139,7 @@ struct GammaDensity : LogDensityForm<GammaDensity> {
         d.infinite = shape == INF || scale == INF;
         if (d.no_shape || d.infinite) return d;
         d.scale = scale;
-        d.c = -num::lgamma(shape) - num::log(scale) * shape;
+        d.c = -lgamma_shape - log_scale * shape;
         d.e = shape - 1.0;
         return d;
     }

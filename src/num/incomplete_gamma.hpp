@@ -107,13 +107,16 @@ inline GammaRegion gamma_p_region(double a, double x) {
 // gamma_p is the one evaluated at its own preparation.
 class GammaP {
 public:
-    static GammaP prepare(double a) {
+    static GammaP prepare(double a) { return prepare_from(a, lgamma(a)); }
+    // With lgamma(a) given (for preparations of many shapes, whose
+    // log-gammas can be taken together).
+    static GammaP prepare_from(double a, double lgamma_a) {
         GammaP g{};
         g.a_ = a;
         g.invalid_ = is_nan(a) || a < 0.0;
         g.tiny_ = a < EPS;
         if (g.invalid_ || g.tiny_) return g;
-        g.lg_ = lgamma(a);
+        g.lg_ = lgamma_a;
         if (a >= detail::GAMMA_SMALL_SHAPE) {
             const double s = sqrt(a);
             const detail::QuadratureSpan span = detail::quadrature_span(a);

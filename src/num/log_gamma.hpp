@@ -13,10 +13,12 @@
 // a + 1 = (x - 1) + 1 drops the low digits of x.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common.hpp"
 #include "exp_log.hpp"
+#include "staged.hpp"
 
 namespace pradix::num {
 
@@ -33,20 +35,73 @@ inline constexpr double LANCZOS_SHIFT = 5.2421875;  // 607/128 + 1/2
 
 }  // namespace detail
 
-inline double lgamma(double x) {
-    if (is_nan(x)) return x;
+namespace detail {
+
+// lgamma in its pieces: the rows, then with a = x - 1 the sum s and
+// t = a + 5.2421875, whose logarithms give
+// (log(s) + ln sqrt(2 pi)) + ((a + 1/2) log(t) - t).
+inline bool lgamma_settle(double x, double& v) {
+    if (is_nan(x)) return answer(v, x);
     const double a = x - 1.0;
-    if (a == 0.0 || abs(a) < EPS) return 0.0;
-    if (x < EPS) return INF;
-    // The table holds signed coefficients; adding a negative quotient is the
-    // same operation as subtracting the magnitude's quotient.
-    double s = detail::LANCZOS[0] + detail::LANCZOS[1] / (a + 1.0);
-    for (int k = 2; k <= 14; ++k) s = s + detail::LANCZOS[k] / (a + static_cast<double>(k));
-    const double t = a + detail::LANCZOS_SHIFT;
-    return (log(s) + LN_SQRT_2PI) + ((a + 0.5) * log(t) - t);
+    if (a == 0.0 || abs(a) < EPS) return answer(v, 0.0);
+    if (x < EPS) return answer(v, INF);
+    return false;
 }
 
-inline double lbeta(double a, double b) { return (lgamma(a) + lgamma(b)) - lgamma(a + b); }
+// The table holds signed coefficients; adding a negative quotient is the
+// same operation as subtracting the magnitude's quotient.
+inline double lanczos_sum(double a) {
+    double s = LANCZOS[0] + LANCZOS[1] / (a + 1.0);
+    for (int k = 2; k <= 14; ++k) s = s + LANCZOS[k] / (a + static_cast<double>(k));
+    return s;
+}
+
+inline double lgamma_join(double a, double t, double ls, double lt) { return (ls + LN_SQRT_2PI) + ((a + 0.5) * lt - t); }
+
+}  // namespace detail
+
+inline double lgamma(double x) {
+    double v;
+    if (detail::lgamma_settle(x, v)) return v;
+    const double a = x - 1.0;
+    const double t = a + detail::LANCZOS_SHIFT;
+    return detail::lgamma_join(a, t, log(detail::lanczos_sum(a)), log(t));
+}
+
+// lgamma as a staged kernel (staged.hpp), for the parameter work of many
+// preparations at once: lgamma_n(x, out, n) gives out[i] = lgamma(x[i]) bit
+// for bit, the logarithms of all the points together.
+struct LogGamma {
+    struct Point {
+        double a;
+        double t;
+        double ls;  // log(s)
+    };
+
+    Op step(double x, Point& pt, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (detail::lgamma_settle(x, v)) return Op::done;
+                pt.a = x - 1.0;
+                pt.t = pt.a + detail::LANCZOS_SHIFT;
+                v = detail::lanczos_sum(pt.a);
+                return Op::log;
+            case 1:
+                pt.ls = v;
+                v = pt.t;
+                return Op::log;
+            default:
+                return staged::result(detail::lgamma_join(pt.a, pt.t, pt.ls, v), v);
+        }
+    }
+};
+
+inline void lgamma_n(const double* x, double* out, std::size_t n) { staged::block(LogGamma{}, x, out, n); }
+
+// log B(a, b) from lgamma(a), lgamma(b) and lgamma(a + b).
+inline double lbeta_from(double lgamma_a, double lgamma_b, double lgamma_ab) { return (lgamma_a + lgamma_b) - lgamma_ab; }
+
+inline double lbeta(double a, double b) { return lbeta_from(lgamma(a), lgamma(b), lgamma(a + b)); }
 
 // log C(n, k) for 0 <= k <= n.
 inline double lchoose(std::int64_t n, std::int64_t k) {

@@ -60,6 +60,9 @@ void expose_lanes(py::module_& m) {
               return std::string(pradix::lanes_choice::choose(request, features_of(features)).name);
           },
           py::arg("request").none(true), py::arg("features") = py::none());
+    // The target the test kit's own kernels (staged blocks, lgamma_n, the
+    // per-point hooks) run on, as the module's choice sets the module's.
+    m.def("use_lanes", [](const std::string& name) { pradix::num::lanes::active = &by_name(name); });
     // Block forms through a named target (which must run on this processor).
     m.def("exp_n", &run<&pradix::num::exp_n>);
     m.def("log_n", &run<&pradix::num::log_n>);

@@ -8,4 +8,5 @@ PYBIND11_MODULE(_testkit, m) {
     testkit::expose_incomplete(m);
     testkit::expose_quantile(m);
     testkit::expose_lanes(m);
+    testkit::expose_staged(m);
 }

@@ -12,6 +12,7 @@ void expose_random(pybind11::module_& m);
 void expose_incomplete(pybind11::module_& m);
 void expose_quantile(pybind11::module_& m);
 void expose_lanes(pybind11::module_& m);
+void expose_staged(pybind11::module_& m);
 
 // Exposes a scalar kernel vectorized, so tests can evaluate whole grids.
 template <typename F>
