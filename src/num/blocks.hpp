@@ -58,13 +58,14 @@ inline const Table* active = &SCALAR;
 
 }  // namespace lanes
 
-// Sizes of the stack buffers of block evaluation, in points:
-// BLOCK for exp_n, log_n and erf_n (their pieces, a few KiB of buffers) and
-// for the element loop's gathered points; CHUNK for the staged kernels
-// (staged.hpp), whose scratch per point is larger.  Every block function
+// Sizes of the stack buffers of block evaluation.  BLOCK points for exp_n,
+// log_n and erf_n (their pieces, a few KiB of buffers), for the element
+// loop's gathered points and for the staged kernels (staged.hpp), unless a
+// kernel's scratch for that many points would exceed SCRATCH bytes: then it
+// runs as many points at once as fit, a multiple of 16.  Every block function
 // takes any n and cuts it into pieces itself.
 inline constexpr std::size_t BLOCK = 256;
-inline constexpr std::size_t CHUNK = 64;
+inline constexpr std::size_t SCRATCH = 16384;
 
 // Calls f(offset, count) for consecutive pieces of at most Size elements.
 template <std::size_t Size, class F>

@@ -225,37 +225,56 @@ struct Chunk {
     std::size_t m;          // how many
     unsigned present;       // the lane functions they ask for
     bool all_last;          // every one of them for its result
+    bool uniform;           // every point of the chunk running, all asking for op[0]
 };
 
-// Records point i's request after a step: its result, or a live point.
-template <class Prep, std::size_t C>
-inline void record(Chunk<Prep, C>& c, std::size_t i, double* out) {
-    if (c.op[i] == Op::done) {
-        out[i] = c.v[i];
-        return;
+// Steps every point of the chunk (k > 0: none of them asked for its
+// result), noting whether they all ask for the same.
+template <class Prep, std::size_t C, class PrepOf, class X>
+inline bool step_every_point(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, int k) {
+    c.op[0] = prep_of(base).step(x[0], c.pt[0], k, c.v[0]);
+    const unsigned first = static_cast<unsigned>(c.op[0]);
+    unsigned differ = 0;
+    for (std::size_t i = 1; i < c.count; ++i) {
+        c.op[i] = prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
+        differ |= static_cast<unsigned>(c.op[i]) ^ first;
     }
-    c.live[c.m++] = static_cast<std::uint16_t>(i);
-    c.present |= bit_of(c.op[i]);
-    c.all_last = c.all_last && is_last(c.op[i]);
+    return differ == 0;
 }
 
-// Round k > 0 of a chunk: the requests answered, then every live point's
-// next step.
-template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
-[[gnu::flatten]] void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
-    run_requests<OnePrep, C>(prep_of, base, c.live, c.m, c.count, c.op, c.v, c.present);
+// Takes stock after a step of the points listed in live[0 .. m) (every point
+// of the chunk, in order, when `same` is asked): results out, the running
+// points in live[0 .. m) again.  The common cases, every point of the chunk
+// asking for the same function or every one of them done, keep the list or
+// end the chunk at once.
+template <class Prep, std::size_t C>
+inline void take_stock(Chunk<Prep, C>& c, double* out, bool every_point, bool same) {
     const std::size_t m = c.m;
-    c.m = 0;
-    if (c.all_last) {
-        for (std::size_t j = 0; j < m; ++j) out[c.live[j]] = c.v[c.live[j]];
+    if (every_point && same) {
+        const Op first = c.op[0];
+        if (first == Op::done) {
+            for (std::size_t i = 0; i < m; ++i) out[i] = c.v[i];
+            c.m = 0;
+            return;
+        }
+        c.uniform = true;
+        c.present = bit_of(first);
+        c.all_last = is_last(first);
         return;
     }
+    c.uniform = false;
+    c.m = 0;
     c.present = 0;
     c.all_last = true;
     for (std::size_t j = 0; j < m; ++j) {
         const std::size_t i = c.live[j];
-        c.op[i] = is_last(c.op[i]) ? Op::done : prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
-        record(c, i, out);
+        if (c.op[i] == Op::done) {
+            out[i] = c.v[i];
+            continue;
+        }
+        c.live[c.m++] = static_cast<std::uint16_t>(i);
+        c.present |= bit_of(c.op[i]);
+        c.all_last = c.all_last && is_last(c.op[i]);
     }
 }
 
@@ -264,20 +283,44 @@ template <class Prep, std::size_t C, class PrepOf, class X>
 [[gnu::flatten]] void start(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, std::size_t count, const X* x,
                             double* out) {
     c.count = count;
-    c.m = 0;
-    c.present = 0;
-    c.all_last = true;
-    for (std::size_t i = 0; i < count; ++i) {
-        c.op[i] = prep_of(base + i).step(x[i], c.pt[i], 0, c.v[i]);
-        record(c, i, out);
-    }
+    c.m = count;
+    for (std::size_t i = 0; i < count; ++i) c.live[i] = static_cast<std::uint16_t>(i);
+    take_stock(c, out, true, step_every_point(c, prep_of, base, x, 0));
 }
+
+// Round k > 0 of a chunk: the requests answered, then every running point's
+// next step.
+template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
+[[gnu::flatten]] void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
+    run_requests<OnePrep, C>(prep_of, base, c.live, c.m, c.count, c.op, c.v, c.present);
+    if (c.all_last) {
+        for (std::size_t j = 0; j < c.m; ++j) out[c.live[j]] = c.v[c.live[j]];
+        c.m = 0;
+        return;
+    }
+    if (c.uniform) {
+        take_stock(c, out, true, step_every_point(c, prep_of, base, x, k));
+        return;
+    }
+    for (std::size_t j = 0; j < c.m; ++j) {
+        const std::size_t i = c.live[j];
+        c.op[i] = is_last(c.op[i]) ? Op::done : prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
+    }
+    take_stock(c, out, false, false);
+}
+
+// Points a kernel's block runs at once: BLOCK, or as many as SCRATCH holds.
+template <class Prep>
+inline constexpr std::size_t CHUNK_OF = sizeof(typename Prep::Point) * BLOCK <= SCRATCH
+                                            ? BLOCK
+                                            : SCRATCH / sizeof(typename Prep::Point) / 16 * 16;
 
 template <bool OnePrep, class Prep, class PrepOf, class X>
 void run_staged(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
-    static_assert(CHUNK <= 0xFFFF, "chunk positions are 16-bit");
-    by_pieces<CHUNK>(n, [&](std::size_t base, std::size_t count) {
-        Chunk<Prep, CHUNK> c;
+    constexpr std::size_t C = CHUNK_OF<Prep>;
+    static_assert(C >= 16 && C <= 0xFFFF, "a point's scratch is too large; chunk positions are 16-bit");
+    by_pieces<C>(n, [&](std::size_t base, std::size_t count) {
+        Chunk<Prep, C> c;
         start(c, prep_of, base, count, x + base, out + base);
         for (int k = 1; c.m > 0; ++k) round<OnePrep>(c, prep_of, base, x + base, out + base, k);
     });
@@ -347,11 +390,11 @@ struct InnerOf<P, std::void_t<decltype(std::declval<const P&>().inner())>> {
 template <bool OnePrep, class Prep, class PrepOf, class X>
 void run_composed(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
     using Inner = typename InnerOf<Prep>::type;
-    by_pieces<CHUNK>(n, [&](std::size_t base, std::size_t count) {
-        bool row[CHUNK];
-        double r[CHUNK];
-        std::uint16_t index[CHUNK];
-        double y[CHUNK];
+    by_pieces<BLOCK>(n, [&](std::size_t base, std::size_t count) {
+        bool row[BLOCK];
+        double r[BLOCK];
+        std::uint16_t index[BLOCK];
+        double y[BLOCK];
         std::size_t m = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const auto& c = prep_of(base + i);
@@ -366,7 +409,7 @@ void run_composed(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
         for (std::size_t j = 0; j < m; ++j) r[index[j]] = y[j];
         // The finishes; those that ask for a logarithm or an exponential get
         // them together.
-        Op op[CHUNK];
+        Op op[BLOCK];
         m = 0;
         unsigned present = 0;
         for (std::size_t i = 0; i < count; ++i) {
@@ -376,7 +419,7 @@ void run_composed(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
                 present |= bit_of(op[i]);
             }
         }
-        if (m > 0) run_requests<OnePrep, CHUNK>(prep_of, base, index, m, count, op, out + base, present);
+        if (m > 0) run_requests<OnePrep, BLOCK>(prep_of, base, index, m, count, op, out + base, present);
     });
 }
 
