@@ -224,10 +224,10 @@ public:
                 v = pt.direct ? detail::beta_side_exponent(a_, b_, pt.ls, v, lb_)
                               : detail::beta_side_exponent(b_, a_, pt.ls, v, lb_);
                 return Op::exp;
-            default:
-                return staged::result(
-                    clamp_unit(pt.direct ? detail::beta_side(a_, b_, pt.s, v) : 1.0 - detail::beta_side(b_, a_, pt.s, v)),
-                    v);
+            default: {
+                const double side = pt.direct ? detail::beta_side(a_, b_, pt.s, v) : detail::beta_side(b_, a_, pt.s, v);
+                return staged::result(clamp_unit(pt.direct ? side : 1.0 - side), v);
+            }
         }
     }
 

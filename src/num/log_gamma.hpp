@@ -56,7 +56,9 @@ inline double lanczos_sum(double a) {
     return s;
 }
 
-inline double lgamma_join(double a, double t, double ls, double lt) { return (ls + LN_SQRT_2PI) + ((a + 0.5) * lt - t); }
+inline double lgamma_join(double a, double t, double ls, double lt) {
+    return (ls + LN_SQRT_2PI) + ((a + 0.5) * lt - t);
+}
 
 }  // namespace detail
 
@@ -99,7 +101,9 @@ struct LogGamma {
 inline void lgamma_n(const double* x, double* out, std::size_t n) { staged::block(LogGamma{}, x, out, n); }
 
 // log B(a, b) from lgamma(a), lgamma(b) and lgamma(a + b).
-inline double lbeta_from(double lgamma_a, double lgamma_b, double lgamma_ab) { return (lgamma_a + lgamma_b) - lgamma_ab; }
+inline double lbeta_from(double lgamma_a, double lgamma_b, double lgamma_ab) {
+    return (lgamma_a + lgamma_b) - lgamma_ab;
+}
 
 inline double lbeta(double a, double b) { return lbeta_from(lgamma(a), lgamma(b), lgamma(a + b)); }
 

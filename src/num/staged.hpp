@@ -1,5 +1,6 @@
 // Staged kernels: one copy of a kernel's arithmetic for one point and for
-// blocks of points.
+// blocks of points, whether the parameters are the same for every point or
+// not.  This header states the contract every preparation keeps.
 //
 // A kernel's work at a point is its rows, then per-point arithmetic broken
 // only where it needs a logarithm, an exponential, an error function or an
@@ -12,43 +13,53 @@
 //
 // k counts the lane functions this point has been given so far (0 on the
 // first call); on a call with k > 0, v holds the value of the one it asked
-// for last.  It returns the next one it needs with its argument in v, or
-// Op::done with the point's result in v.  Point is the kernel's scratch
-// for one point, which carries values from one step to the next.  It
-// starts uninitialized: step 0 sets every
-// field a later step reads (so that a block of points costs no zeroing).
+// for last.  It returns the next one it needs with its argument in v (the
+// *_last ones: whose value is the point's result), or Op::done with the
+// point's result in v.  Point is the kernel's scratch for one point, which
+// carries values from one step to the next; it starts uninitialized, so
+// step 0 sets every field a later step reads.  A kernel on another kernel
+// calls the other's step inside its own (with the same k when both start
+// together, or through Nested), so the other's requests join the same
+// batches.
 //
 // staged::at runs one point, calling num::log, num::exp and so on directly;
 // it is the kernel's `at`.  staged::block runs a block of points: each round
-// gathers the arguments of every point that asks for the same lane function,
-// evaluates them together (log_n, exp_n, erf_n, the lane table's fractions)
-// and gives each point its value back.  Every lane function gives its scalar
-// bits in a block, so both runs feed each point the same values through the
-// same steps: a block gives at's bits for every point, on every lane target.
-// Any change to the arithmetic reaches both, or neither.
+// evaluates together the arguments of every point that asks for the same
+// lane function (log_n, exp_n, erf_n, the lane table's fractions) and gives
+// each point its value back.  Every lane function gives its scalar bits in a
+// block, so both runs feed each point the same values through the same
+// steps: a block gives at's bits for every point, on every lane target, and
+// a change to the arithmetic reaches both or neither.
 //
-// The contract of a preparation Prep (the kernel with its parameter-only work
-// done, by `static Prep prepare(parameters...)`):
-//   - Prep::Point and Prep::step as above; step is const and pure: the
-//     result depends on x and the preparation alone;
-//   - fraction_shape(): the shape a of the incomplete gamma fractions, for
-//     preparations whose steps ask for Op::gamma_lower or Op::gamma_upper;
-//   - at(x) = staged::at(*this, x), and at_block(x, out, n) =
-//     staged::block(*this, x, out, n), for any n (the block cuts itself into
-//     chunks).
-// Parameters that vary from point to point use the same steps: staged::
-// block_of<Prep>(prep_of, x, out, n) takes point i's preparation from
-// prep_of(i) (a reference or a value, asked for several times per point, so
-// it should be a look-up, not a preparation).  Points whose preparations
-// differ still share a batch for log, exp and erf; the fractions, which take
-// the shape as one argument for all their lanes, run for each stretch of
-// points with the same shape.  Nothing else may depend on which points share
-// a chunk or a batch.
+// A composed kernel (Composed below: its rows, an inner kernel at an
+// argument, a finish) runs the inner kernel's whole block for the points its
+// rows leave, which costs less than a step per round when the inner kernel
+// is itself staged.
 //
-// A kernel built on another (a distribution function on the incomplete gamma
-// function, the F density on the beta density) runs the inner kernel's steps
-// inside its own through Nested, so the inner kernel's requests join the same
-// batches.
+// The contract of a preparation Prep, the kernel with its parameter-only
+// work done:
+//   - static Prep prepare(parameters...): everything that depends on the
+//     parameters alone (validity, the rows on parameters, constants,
+//     log-gammas and logarithms of parameters).  It is a pure function of its
+//     arguments, so it can be made once per call, once per distinct
+//     parameter set or once per point, with the same results.  Where its
+//     transcendental work is costly, prepare_from(parameters..., values)
+//     takes those values (lgamma of a shape, log of a scale) from the caller,
+//     and prepare(...) is prepare_from(..., lgamma(...), log(...)): a caller
+//     with many parameter sets takes them together (lgamma_n, log_n) first.
+//   - either Point and step (a staged kernel) or settle, argument, inner and
+//     finish (a composed one); fraction_shape() where the steps ask for an
+//     incomplete gamma fraction (the shape a they are taken at);
+//   - at(x) and at_block(x, out, n) through staged::at and staged::block, or
+//     Composed; at_block takes any n.
+// Parameters that vary from point to point use the same steps:
+// staged::block_of<Prep>(prep_of, x, out, n) takes point i's preparation
+// from prep_of(i) (a reference or a value, asked for several times per
+// point, so it should be a look-up, not a preparation).  Points whose
+// preparations differ still share a batch for log, exp and erf; the
+// fractions, which take one shape for all their lanes, run for each stretch
+// of points with the same shape.  Nothing may depend on which points share a
+// chunk or a batch, or on which preparation a neighbouring point has.
 #pragma once
 
 #include <cstddef>
@@ -176,9 +187,10 @@ inline void run_function(Op f, double a, double* v, std::size_t c) {
 // one batch per function (`present` has a bit for each).  The fractions take
 // one shape for all their lanes: a batch for each stretch of points sharing
 // it, unless every point has the one preparation (OnePrep).
+// Kept out of line: the rounds that call it have their steps inlined.
 template <bool OnePrep, std::size_t C, class PrepOf>
-[[gnu::noinline]] void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m, std::size_t count,
-                  const Op* op, double* v, unsigned present) {
+[[gnu::noinline]] void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m,
+                                    std::size_t count, const Op* op, double* v, unsigned present) {
     const Op first = function_of(op[live[0]]);
     const bool one = present == bit_of(first);
     if (one && m == count && (OnePrep || !is_fraction(first))) {
@@ -278,7 +290,8 @@ inline void take_stock(Chunk<Prep, C>& c, double* out, bool every_point, bool sa
     }
 }
 
-// Step 0 of every point of a chunk of count points.
+// Step 0 of every point of a chunk of count points.  (The rounds are
+// flattened: each kernel's steps are inlined into their loops.)
 template <class Prep, std::size_t C, class PrepOf, class X>
 [[gnu::flatten]] void start(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, std::size_t count, const X* x,
                             double* out) {

@@ -62,7 +62,8 @@ void expose_staged(py::module_& m) {
         pradix::num::log_n(scale.data(), ls.data(), n);
         std::vector<pradix::density::GammaDensity> preps;
         for (std::size_t i = 0; i < n; ++i) {
-            preps.push_back(pradix::density::GammaDensity::prepare_from(shape.data()[i], scale.data()[i], log, lg[i], ls[i]));
+            preps.push_back(
+                pradix::density::GammaDensity::prepare_from(shape.data()[i], scale.data()[i], log, lg[i], ls[i]));
         }
         return per_point(preps, x);
     });
