@@ -56,12 +56,7 @@ struct LaplaceQuantile : LogQuantileForm<LaplaceQuantile> {
     double mu;
     double sigma;
 
-    static LaplaceQuantile prepare(double mu, double sigma) {
-        LaplaceQuantile q{};
-        q.mu = mu;
-        q.sigma = sigma;
-        return q;
-    }
+    static LaplaceQuantile prepare(double mu, double sigma) { return {{}, mu, sigma}; }
 
     // mu - ln(1 - 2 |p - 1/2|) sgn(p - 1/2) sigma
     bool settle(double p, double& v) const { return location_scale_quantile_rules(p, mu, sigma, v); }
@@ -78,12 +73,7 @@ struct LogisticQuantile : LogQuantileForm<LogisticQuantile> {
     double mu;
     double sigma;
 
-    static LogisticQuantile prepare(double mu, double sigma) {
-        LogisticQuantile q{};
-        q.mu = mu;
-        q.sigma = sigma;
-        return q;
-    }
+    static LogisticQuantile prepare(double mu, double sigma) { return {{}, mu, sigma}; }
 
     // ln(p / (1 - p)) sigma + mu
     bool settle(double p, double& v) const { return location_scale_quantile_rules(p, mu, sigma, v); }
