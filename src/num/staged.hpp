@@ -171,14 +171,15 @@ inline bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a)
 inline constexpr unsigned bit_of(Op op) { return 1u << static_cast<unsigned>(function_of(op)); }
 inline constexpr bool is_fraction(Op f) { return f == Op::gamma_lower || f == Op::gamma_upper; }
 
-// v[0 .. c) = f(v[0 .. c)) for one lane function, the fractions at shape a.
-inline void run_function(Op f, double a, double* v, std::size_t c) {
+// out[0 .. c) = f(v[0 .. c)) for one lane function, the fractions at shape
+// a; out may be v.
+inline void run_function(Op f, double a, const double* v, double* out, std::size_t c) {
     switch (f) {
-        case Op::log: log_n(v, v, c); break;
-        case Op::exp: exp_n(v, v, c); break;
-        case Op::erf: erf_n(v, v, c); break;
-        case Op::gamma_lower: lanes::active->gamma_lower(a, v, v, c); break;
-        default: lanes::active->gamma_upper(a, v, v, c); break;
+        case Op::log: log_n(v, out, c); break;
+        case Op::exp: exp_n(v, out, c); break;
+        case Op::erf: erf_n(v, out, c); break;
+        case Op::gamma_lower: lanes::active->gamma_lower(a, v, out, c); break;
+        default: lanes::active->gamma_upper(a, v, out, c); break;
     }
 }
 
@@ -195,7 +196,7 @@ template <bool OnePrep, std::size_t C, class PrepOf>
     const bool one = present == bit_of(first);
     if (one && m == count && (OnePrep || !is_fraction(first))) {
         // Every point of the chunk asks for the same function: in place.
-        run_function(first, fraction_shape(prep_of(base)), v, m);
+        run_function(first, fraction_shape(prep_of(base)), v, v, m);
         return;
     }
     std::uint16_t index[C];
@@ -212,13 +213,13 @@ template <bool OnePrep, std::size_t C, class PrepOf>
             }
         }
         if (OnePrep || !is_fraction(f)) {
-            run_function(f, fraction_shape(prep_of(base)), g, c);
+            run_function(f, fraction_shape(prep_of(base)), g, g, c);
         } else {
             for (std::size_t s = 0; s < c;) {
                 const double a = fraction_shape(prep_of(base + index[s]));
                 std::size_t e = s + 1;
                 while (e < c && same_bits(fraction_shape(prep_of(base + index[e])), a)) ++e;
-                run_function(f, a, g + s, e - s);
+                run_function(f, a, g + s, g + s, e - s);
                 s = e;
             }
         }
@@ -305,6 +306,14 @@ template <class Prep, std::size_t C, class PrepOf, class X>
 // next step.
 template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
 [[gnu::flatten]] void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
+    const Op first = function_of(c.op[c.live[0]]);
+    if (c.uniform && c.all_last && (OnePrep || !is_fraction(first))) {
+        // Every point of the chunk asks for the same function for its
+        // result: straight into out.
+        run_function(first, fraction_shape(prep_of(base)), c.v, out, c.count);
+        c.m = 0;
+        return;
+    }
     run_requests<OnePrep, C>(prep_of, base, c.live, c.m, c.count, c.op, c.v, c.present);
     if (c.all_last) {
         for (std::size_t j = 0; j < c.m; ++j) out[c.live[j]] = c.v[c.live[j]];
