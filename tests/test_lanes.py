@@ -114,7 +114,7 @@ PAIRS = grid((0.0, 1e-17, 0.5, 1.0, 2.0, 7.0, 60.0, inf, nan), (0.0, 0.5, 1.0, 3
 CASES = {"dnorm": LOCATION_SCALE, "dlnorm": LOCATION_SCALE, "dlogis": LOCATION_SCALE, "pnorm": LOCATION_SCALE,
          "plnorm": LOCATION_SCALE, "dgamma": SHAPE_SCALE, "dinvgamma": SHAPE_SCALE, "dweibull": SHAPE_SCALE,
          "dchisq": DOF, "dexp": DOF, "dt": DOF, "dbeta": PAIRS, "df": PAIRS,
-         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF}
+         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF, "pf": PAIRS, "pinvgamma": SHAPE_SCALE}
 bad = []
 for name, params in CASES.items():
     fn = getattr(pradix, name)
@@ -127,7 +127,7 @@ for name, params in CASES.items():
 u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53, 1.0, 1.5, -0.5, np.nan],
                     rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
 QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE,
-          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE}
+          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE, "qbeta": PAIRS, "qf": PAIRS}
 for name, params in QCASES.items():
     fn = getattr(pradix, name)
     for p in params:

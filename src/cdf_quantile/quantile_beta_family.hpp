@@ -102,20 +102,27 @@ struct FQuantile {
         return q;
     }
 
-    double at(double p) const {
-        double v;
-        if (quantile_ends(p, invalid, 0.0, INF, v)) return v;
-        switch (kind) {
-            case Case::regular: {
-                const double x = inverse.at(p);
-                return x / (ratio * (1.0 - x));
+    using Point = num::BetaIncInv::Point;
+
+    // The rows; an infinite degree of freedom makes it a chi-squared
+    // quantile; otherwise the inverse's steps give x, and the quantile is
+    // x / (ratio (1 - x)).
+    num::Op step(double p, Point& pt, int k, double& v) const {
+        if (k == 0) {
+            if (quantile_ends(p, invalid, 0.0, INF, v)) return num::Op::done;
+            switch (kind) {
+                case Case::regular: break;
+                case Case::point_mass: return num::staged::result(1.0, v);
+                case Case::chisq_df1: return num::staged::result(chisq.at(p) / df1, v);
+                case Case::chisq_df2: return num::staged::result(df2 / chisq.at(1.0 - p), v);
             }
-            case Case::point_mass: return 1.0;
-            case Case::chisq_df1: return chisq.at(p) / df1;
-            case Case::chisq_df2: break;
         }
-        return df2 / chisq.at(1.0 - p);
+        const num::Op op = inverse.step(p, pt, k, v);
+        return op == num::Op::done ? num::staged::result(v / (ratio * (1.0 - v)), v) : op;
     }
+
+    double at(double p) const { return num::staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qf(double p, double df1, double df2) { return FQuantile::prepare(df1, df2).at(p); }
