@@ -46,6 +46,7 @@
 
 #include "blocks.hpp"
 #include "common.hpp"
+#include "corrections.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
 #include "log_gamma.hpp"
@@ -280,30 +281,24 @@ public:
     enum class Phase : std::uint8_t { logarithm, complement_logarithm, density, probability };
 
     struct Point {
-        double x;       // the estimate
-        double lx;      // log(x) and log(1 - x), taken once for I and the density
+        detail::Corrections<BetaInc> c;  // x, the weights and I_x(a, b)
+        double lx;                        // log(x) and log(1 - x), taken once for I and the density
         double l1x;
-        double w;       // the density weight of the correction under way
-        double next_w;  // the density at x, the next correction's weight
-        int step;       // the correction under way, 0 while the start is weighed
         Phase phase;
-        staged::Nested<BetaInc> inc;  // I_x(a, b)
-        detail::CycleFinder cycle;
     };
 
     // Each correction takes log(x), log(1 - x), the density at x (0 within
     // EPS of either end) and I_x(a, b) (its logarithms answered from lx and
-    // l1x where they are the same), then moves x by s / q.  The weight lags
-    // as in gamma_p_inv.  A vanished weight ends the search with the current
-    // estimate, as do the last correction (its result) and a repeated state
-    // (unless all_steps).
+    // l1x where they are the same), then moves x by s / q
+    // (corrections.hpp).  A vanished weight ends the search with the current
+    // estimate.
     Op step(double p, Point& pt, int k, double& v) const {
+        detail::Corrections<BetaInc>& c = pt.c;
         if (k == 0) {
             if (nan_ || is_nan(p)) return staged::result(NaN, v);
             if (p < EPS) return staged::result(0.0, v);
             if (near_zero(1.0 - p)) return staged::result(1.0, v);
-            pt.x = start_.at(p);
-            pt.step = 0;
+            c.start(start_.at(p));
             return log_of_estimate(pt, v);
         }
         Op op;
@@ -311,11 +306,11 @@ public:
             case Phase::logarithm:
                 pt.lx = v;
                 pt.phase = Phase::complement_logarithm;
-                v = 1.0 - pt.x;
+                v = 1.0 - c.x;
                 return Op::log;
             case Phase::complement_logarithm:
                 pt.l1x = v;
-                if (!(near_zero(pt.x) || near_zero(1.0 - pt.x))) {
+                if (!(near_zero(c.x) || near_zero(1.0 - c.x))) {
                     pt.phase = Phase::density;
                     v = ((pt.l1x * bm1_) + (pt.lx * am1_)) - lb_;
                     return Op::exp;
@@ -323,34 +318,23 @@ public:
                 v = 0.0;
                 [[fallthrough]];
             case Phase::density:
-                pt.next_w = v;
-                if (pt.step == 0) {
-                    pt.w = v;
-                    pt.cycle.start(pt.x, pt.w);
-                    pt.step = 1;
-                }
-                if (near_zero(pt.w)) return staged::result(pt.x, v);
+                c.weighed(v);
+                // In a cycle every state has passed this test, so a repeated
+                // state ends the search only where the last correction would.
+                if (near_zero(c.w)) return staged::result(c.x, v);
                 pt.phase = Phase::probability;
-                op = pt.inc.start(inc_, pt.x, v);
+                op = c.forward.start(inc_, c.x, v);
                 break;
             default:
-                op = pt.inc.resume(inc_, v);
+                op = c.forward.resume(inc_, v);
         }
-        op = pt.inc.known_log(inc_, op, v, staged::KnownLog{pt.x, pt.lx}, staged::KnownLog{1.0 - pt.x, pt.l1x});
+        op = c.forward.known_log(inc_, op, v, staged::KnownLog{c.x, pt.lx}, staged::KnownLog{1.0 - c.x, pt.l1x});
         if (op != Op::done) return op;
-        const double x = pt.x;
-        const double w = pt.w;
+        const double x = c.x;
+        const double w = c.w;
         const double s = (v - p) / w;
         const double q = clamp_curvature(1.0 - ((((am1_ / x) - (bm1_ / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
-        const double next = x - s / q;
-        const int steps = detail::BETA_INV_STEPS;
-        if (pt.step == steps) return staged::result(next, v);
-        pt.w = pt.next_w;  // this correction's input, weighs the next correction
-        pt.x = next;
-        // In a cycle every state has passed the test on w, so the correction
-        // that would return is the last one.
-        if (!all_steps_ && pt.cycle.ends(pt.step, steps, pt.x, pt.w)) return staged::result(pt.x, v);
-        ++pt.step;
+        if (c.moved(x - s / q, detail::BETA_INV_STEPS, all_steps_)) return staged::result(c.x, v);
         return log_of_estimate(pt, v);
     }
 
@@ -360,7 +344,7 @@ public:
 private:
     static Op log_of_estimate(Point& pt, double& v) {
         pt.phase = Phase::logarithm;
-        v = pt.x;
+        v = pt.c.x;
         return Op::log;
     }
 

@@ -49,6 +49,7 @@
 
 #include "blocks.hpp"
 #include "common.hpp"
+#include "corrections.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
 #include "log_gamma.hpp"
@@ -240,27 +241,19 @@ public:
     enum class Phase : std::uint8_t { logarithm, density, probability };
 
     struct Point {
-        double x;       // the estimate
-        double lx;      // log(x), taken once for P and for the density
-        double d;       // the density weight of the correction under way
-        double next_d;  // the density at x, the next correction's weight
-        int step;       // the correction under way, 0 while the start is weighed
+        detail::Corrections<GammaP> c;  // x, the weights and P(a, x)
+        double lx;                       // log(x), taken once for P and for the density
         Phase phase;
-        staged::Nested<GammaP> p;  // P(a, x)
-        detail::CycleFinder cycle;
     };
 
     // Each correction takes log(x), the density at x and P(a, x) (P's own
-    // requests, its log(x) answered from lx), then moves x by s / q.  The
-    // weight lags: a correction uses the density at the estimate that
-    // entered the previous one (the first two both use the starting
-    // value's).  After the last correction, or once the state repeats
-    // (unless all_steps), x is the result.
+    // requests, its log(x) answered from lx), then moves x by s / q
+    // (corrections.hpp).
     Op step(double p, Point& pt, int k, double& v) const {
+        detail::Corrections<GammaP>& c = pt.c;
         if (k == 0) {
             if (settle(p, v)) return Op::done;
-            pt.x = start(p);
-            pt.step = 0;
+            c.start(start(p));
             return log_of_estimate(pt, v);
         }
         Op op;
@@ -268,31 +261,19 @@ public:
             case Phase::logarithm:
                 pt.lx = v;
                 pt.phase = Phase::density;
-                v = density_exponent(pt.x, pt.lx);
+                v = density_exponent(c.x, pt.lx);
                 return Op::exp;
             case Phase::density:
-                pt.next_d = v;
-                if (pt.step == 0) {
-                    pt.d = v;
-                    pt.cycle.start(pt.x, pt.d);
-                    pt.step = 1;
-                }
+                c.weighed(v);
                 pt.phase = Phase::probability;
-                op = pt.p.start(p_, pt.x, v);
+                op = c.forward.start(p_, c.x, v);
                 break;
             default:
-                op = pt.p.resume(p_, v);
+                op = c.forward.resume(p_, v);
         }
-        op = pt.p.known_log(p_, op, v, staged::KnownLog{pt.x, pt.lx});
+        op = c.forward.known_log(p_, op, v, staged::KnownLog{c.x, pt.lx});
         if (op != Op::done) return op;
-        const double next = corrected(p, pt.x, v, pt.d);
-        pt.d = pt.next_d;  // this correction's input, weighs the next correction
-        pt.x = next;
-        const int steps = detail::GAMMA_INV_STEPS;
-        if (pt.step == steps || (!all_steps_ && pt.cycle.ends(pt.step, steps, pt.x, pt.d))) {
-            return staged::result(pt.x, v);
-        }
-        ++pt.step;
+        if (c.moved(corrected(p, c.x, v, c.w), detail::GAMMA_INV_STEPS, all_steps_)) return staged::result(c.x, v);
         return log_of_estimate(pt, v);
     }
 
@@ -304,7 +285,7 @@ public:
 private:
     static Op log_of_estimate(Point& pt, double& v) {
         pt.phase = Phase::logarithm;
-        v = pt.x;
+        v = pt.c.x;
         return Op::log;
     }
 
