@@ -21,11 +21,17 @@ endfunction()
 
 # The lane targets (src/num/lanes/target_*.cpp), one translation unit per
 # instruction set with its own flags, and the file that chooses among them.
-# Each is compiled without FMA (-ffp-contract=off comes with the target's
-# kernel flags, -mno-fma keeps the instructions out altogether); the AVX2
-# and AVX-512 units are built on x86-64 only.  -Wno-psabi: vectors wider
-# than the base ABI's registers are passed only between functions private
-# to one unit.
+# What keeps fused multiply-add out of every unit is -ffp-contract=off (from
+# the target's kernel flags): without contraction the compiler emits no FMA
+# instruction for a * b + c whatever the instruction set offers, and .ci/run
+# counts them in the built modules (there must be none).  -mno-fma is no such
+# guard: AVX-512F has fused multiply-adds of its own, and clang takes
+# -mno-fma after -mavx512f as switching AVX-512 off again (AVX-512F implies
+# FMA), so the AVX-512 unit would silently become a second AVX2 unit.  The
+# SSE2 and AVX2 units keep -mno-fma, where it only says what they are built
+# for.  The AVX2 and AVX-512 units are built on x86-64 only.  -Wno-psabi:
+# vectors wider than the base ABI's registers are passed only between
+# functions private to one unit.
 function(pradix_lane_targets target root)
     set(lanes ${root}/src/num/lanes)
     set(choice ${root}/src/module/lane_choice.cpp)
@@ -37,7 +43,7 @@ function(pradix_lane_targets target root)
         set_source_files_properties(${lanes}/target_avx2.cpp PROPERTIES
             COMPILE_OPTIONS "-mavx2;-mno-fma;-Wno-psabi")
         set_source_files_properties(${lanes}/target_avx512.cpp PROPERTIES
-            COMPILE_OPTIONS "-mavx512f;-mno-fma;-Wno-psabi")
+            COMPILE_OPTIONS "-mavx512f;-Wno-psabi")
         set_source_files_properties(${choice} PROPERTIES COMPILE_DEFINITIONS PRADIX_LANES_X86)
     else()
         set_source_files_properties(${lanes}/target_baseline.cpp PROPERTIES COMPILE_OPTIONS "-Wno-psabi")

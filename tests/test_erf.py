@@ -39,6 +39,10 @@ def test_erf_accuracy(lo, hi, bound):
 
 
 def test_erf_switch_point_and_small_arguments():
+    # The complementary function's fraction strictly above 2.1: the one
+    # choice erf and its block form both ask.
+    x = [math.nextafter(2.1, 0.0), 2.1, math.nextafter(2.1, 3.0)]
+    assert tk.erf_takes_complement(np.array(x)).tolist() == [False, False, True]
     for x in (2.1, math.nextafter(2.1, 3.0)):
         assert abs(tk.erf(x) - sc.erf(x)) < 3e-13
     x = np.geomspace(1e-15, 1.0, 2000)

@@ -73,6 +73,26 @@ def test_choice():
     for name, _ in TARGETS:
         below = [n for n, _ in TARGETS[:[t for t, _ in TARGETS].index(name) + 1] if n in RUNNING]
         assert tk.lane_choice(name) == below[-1]
+    with pytest.raises(ValueError):
+        tk.lane_choice(None, {"sse5": True})
+
+
+# What each target needs of the processor, stated here rather than asked of
+# the module (the AVX-512 unit may use AVX2 instructions as well).
+NEEDS = {"scalar": set(), "sse2": set(), "avx2": {"avx2"}, "avx512": {"avx2", "avx512f"}}
+FEATURES = ("avx2", "avx512f")
+
+
+@pytest.mark.parametrize("have", [set(), {"avx2"}, {"avx512f"}, {"avx2", "avx512f"}],
+                         ids=lambda h: "+".join(sorted(h)) or "baseline")
+@pytest.mark.parametrize("asked", [None, "no-such-target", "scalar", "sse2", "avx2", "avx512"])
+def test_choice_on_other_processors(have, asked):
+    # The best target at or below the one asked for that a processor with
+    # these answers runs: never one it lacks.
+    names = [name for name, _ in TARGETS]
+    allowed = names[:names.index(asked) + 1] if asked in names else names
+    want = [name for name in allowed if NEEDS[name] <= have][-1]
+    assert tk.lane_choice(asked, {f: f in have for f in FEATURES}) == want
 
 
 # Under a forced target: the golden results, and the prepared block path
@@ -94,7 +114,7 @@ PAIRS = grid((0.0, 1e-17, 0.5, 1.0, 2.0, 7.0, 60.0, inf, nan), (0.0, 0.5, 1.0, 3
 CASES = {"dnorm": LOCATION_SCALE, "dlnorm": LOCATION_SCALE, "dlogis": LOCATION_SCALE, "pnorm": LOCATION_SCALE,
          "plnorm": LOCATION_SCALE, "dgamma": SHAPE_SCALE, "dinvgamma": SHAPE_SCALE, "dweibull": SHAPE_SCALE,
          "dchisq": DOF, "dexp": DOF, "dt": DOF, "dbeta": PAIRS, "df": PAIRS,
-         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF}
+         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF, "pf": PAIRS, "pinvgamma": SHAPE_SCALE}
 bad = []
 for name, params in CASES.items():
     fn = getattr(pradix, name)
@@ -107,7 +127,7 @@ for name, params in CASES.items():
 u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53, 1.0, 1.5, -0.5, np.nan],
                     rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
 QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE,
-          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE}
+          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE, "qbeta": PAIRS, "qf": PAIRS}
 for name, params in QCASES.items():
     fn = getattr(pradix, name)
     for p in params:

@@ -216,6 +216,9 @@ QUANTILE_RULES = [
         (pradix.qunif, (0.25, 2, 2), NAN),
         (pradix.qweibull, (0.3, INF, 2), 2.0),
         (pradix.qweibull, (1.0, 2, 3), INF),
+        (pradix.qweibull, (1.0, INF, 2), INF),  # the end point before the point mass
+        (pradix.qweibull, (0.0, 2, 3), 0.0),
+        (pradix.qweibull, (0.0, INF, 2), 0.0),
         (pradix.qweibull, (0.3, 1e-17, 2), NAN),
         (pradix.qgamma, (0.5, 0, 1), 0.0),
         (pradix.qgamma, (0.5, 0, INF), NAN),

@@ -23,11 +23,11 @@ namespace pradix::cdf_quantile {
 // alone, the prepared I_.(a, b)) evaluated at the point.  A parameter-only
 // row that follows a row on x is recorded and tested in its place.
 
-struct BetaProbability {
-    enum class Case { regular, settled, both_infinite };
+struct BetaProbability : ProbabilityForm<BetaProbability, num::BetaInc> {
+    enum class Case { regular, fixed, both_infinite };
     bool invalid;  // NaN or a negative parameter
     Case kind;
-    double settled;  // a or b is 0 or +inf (not both +inf)
+    double fixed;  // the probability inside (0, 1) when a or b is 0 or +inf (not both +inf)
     num::BetaInc inc;
     bool log_p;
 
@@ -36,19 +36,19 @@ struct BetaProbability {
         g.log_p = log_p;
         g.invalid = any_nan(a, b) || a < 0.0 || b < 0.0;
         if (g.invalid) return g;
-        g.kind = Case::settled;
+        g.kind = Case::fixed;
         if (a == 0.0) {
-            g.settled = b == 0.0 ? 0.5 : 1.0;
+            g.fixed = b == 0.0 ? 0.5 : 1.0;
         } else if (b == 0.0) {
-            g.settled = 0.0;
+            g.fixed = 0.0;
         } else if (a == INF) {
             if (b == INF) {
                 g.kind = Case::both_infinite;
             } else {
-                g.settled = 0.0;
+                g.fixed = 0.0;
             }
         } else if (b == INF) {
-            g.settled = 1.0;
+            g.fixed = 1.0;
         } else {
             g.kind = Case::regular;
             g.inc = num::BetaInc::prepare(a, b);
@@ -56,17 +56,16 @@ struct BetaProbability {
         return g;
     }
 
-    bool rows(double x, double& t) const {
-        if (x <= 0.0) return num::settled(t, 0.0);
-        if (x >= 1.0) return num::settled(t, 1.0);
-        if (kind == Case::settled) return num::settled(t, settled);
-        if (kind == Case::both_infinite) return num::settled(t, x < 0.5 ? 0.0 : 1.0);
+    bool settle(double x, double& t) const {
+        if (invalid || num::is_nan(x)) return answer(t, NaN);
+        if (x <= 0.0) return answer(t, 0.0);
+        if (x >= 1.0) return answer(t, 1.0);
+        if (kind == Case::fixed) return answer(t, fixed);
+        if (kind == Case::both_infinite) return answer(t, x < 0.5 ? 0.0 : 1.0);
         return false;
     }
     static double argument(double x) { return x; }
-
-    double at(double x) const { return probability_at(*this, inc, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, inc, x, out, n); }
+    const num::BetaInc& inner() const { return inc; }
 };
 
 inline double pbeta(double x, double a, double b, bool log_p) { return BetaProbability::prepare(a, b, log_p).at(x); }
@@ -103,25 +102,35 @@ struct FProbability {
         return g;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        double t;
-        if (x < EPS) {
-            t = 0.0;
-        } else if (x == INF) {
-            t = 1.0;
-        } else if (kind == Case::regular) {
+    struct Point {
+        double y;  // the argument of I
+        num::BetaInc::Point inc;
+    };
+
+    // The rows, then (finite degrees of freedom) I_y(df1 / 2, df2 / 2) at
+    // y = u / (u + 1), u = x df1 / df2, through I's steps; t or log(t).  An
+    // infinite degree of freedom makes it a chi-squared probability.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        num::Op op;
+        if (k == 0) {
+            if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+            if (x < EPS) return num::staged::log_if(log_p, 0.0, v);
+            if (x == INF) return num::staged::log_if(log_p, 1.0, v);
+            switch (kind) {
+                case Case::regular: break;
+                case Case::chisq_df1: return num::staged::result(chisq.at(x * df1), v);
+                case Case::chisq_df2: return num::staged::log_if(log_p, 1.0 - chisq.at(df2 / x), v);
+                case Case::point_mass: return num::staged::log_if(log_p, x > 1.0 ? 1.0 : (x == 1.0 ? 0.5 : 0.0), v);
+            }
             const double u = (x * df1) / df2;
-            t = inc.at(u / (u + 1.0));
-        } else if (kind == Case::chisq_df1) {
-            return chisq.at(x * df1);
-        } else if (kind == Case::chisq_df2) {
-            t = 1.0 - chisq.at(df2 / x);
-        } else {
-            t = x > 1.0 ? 1.0 : (x == 1.0 ? 0.5 : 0.0);
+            pt.y = u / (u + 1.0);
         }
-        return probability(t, log_p);
+        op = inc.step(pt.y, pt.inc, k, v);
+        return op == num::Op::done ? num::staged::log_if(log_p, v, v) : op;
     }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double pf(double x, double df1, double df2, bool log_p) { return FProbability::prepare(df1, df2, log_p).at(x); }
@@ -155,38 +164,48 @@ struct TProbability {
         return g;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        double t;
-        if (x == INF) {
-            t = 1.0;
-        } else if (x == -INF) {
-            t = 0.0;
-        } else if (kind == Case::normal) {
-            return pnorm(x, 0.0, 1.0, log_p);
-        } else if (kind == Case::cauchy) {
-            t = cauchy_core(x);
-        } else if (kind == Case::two) {
-            const double xx = x * x;
-            if (xx == INF) {
-                t = x > 0.0 ? 1.0 : 0.0;
-            } else {
-                const double s = num::sqrt(xx + 2.0);
-                t = x / (s + s) + 0.5;
+    struct Point {
+        bool body;  // dof > x^2: I_y(1/2, dof/2); otherwise I_y(dof/2, 1/2)
+        double y;
+        num::BetaInc::Point inc;
+    };
+
+    // The rows and closed forms; otherwise the lower tail L = P(T <= -|x|)
+    // through I on the side that keeps its argument well scaled (I's steps),
+    // then t = 1 - L for x > 0, else L; t or log(t).
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        if (k == 0) {
+            if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+            if (x == INF) return num::staged::log_if(log_p, 1.0, v);
+            if (x == -INF) return num::staged::log_if(log_p, 0.0, v);
+            switch (kind) {
+                case Case::regular: break;
+                case Case::normal: return num::staged::result(pnorm(x, 0.0, 1.0, log_p), v);
+                case Case::cauchy: return num::staged::log_if(log_p, cauchy_core(x), v);
+                case Case::two: {
+                    const double xx = x * x;
+                    if (xx == INF) return num::staged::log_if(log_p, x > 0.0 ? 1.0 : 0.0, v);
+                    const double s = num::sqrt(xx + 2.0);
+                    return num::staged::log_if(log_p, x / (s + s) + 0.5, v);
+                }
             }
-        } else {
-            double lower;
-            if (dof > x * x) {
-                const double y = (x * x) / ((x * x) + dof);
-                const double c = y <= 0.0 ? 0.0 : (y >= 1.0 ? 1.0 : body.at(y));
-                lower = 0.5 - c * 0.5;
-            } else {
-                const double y = 1.0 / ((x / dof) * x + 1.0);
-                lower = y <= 0.0 ? 0.0 : (y >= 1.0 ? 0.5 : tail.at(y) * 0.5);
-            }
-            t = x > 0.0 ? 1.0 - lower : lower;
+            pt.body = dof > x * x;
+            pt.y = pt.body ? (x * x) / ((x * x) + dof) : 1.0 / ((x / dof) * x + 1.0);
+            // Outside (0, 1) I is taken at its limits, 0 or 1.
+            if (pt.y <= 0.0) return from_i(x, pt, 0.0, v);
+            if (pt.y >= 1.0) return from_i(x, pt, 1.0, v);
         }
-        return probability(t, log_p);
+        const num::Op op = (pt.body ? body : tail).step(pt.y, pt.inc, k, v);
+        return op == num::Op::done ? from_i(x, pt, v, v) : op;
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+
+private:
+    num::Op from_i(double x, const Point& pt, double i, double& v) const {
+        const double lower = pt.body ? 0.5 - i * 0.5 : i * 0.5;
+        return num::staged::log_if(log_p, x > 0.0 ? 1.0 - lower : lower, v);
     }
 };
 

@@ -50,12 +50,12 @@ inline double pweibull(double x, double shape, double scale, bool log_p) {
 // The gamma-type kernels are their preparations (validity, the rows on the
 // parameters alone, the prepared P(shape, .)) evaluated at the point.  A
 // parameter-only row that follows a row on x is recorded and tested in its
-// place.  pgamma and pchisq are written as rows and P's argument
-// (block_form.hpp), evaluated point by point or a block at a time.
-struct GammaProbability {
-    bool invalid;        // NaN, negative shape, scale below EPS
+// place.  They are written as rows and P's argument, composed kernels that
+// run P's own steps (block_form.hpp), point by point or a block at a time.
+struct GammaProbability : ProbabilityForm<GammaProbability, num::GammaP> {
+    bool invalid;         // NaN, negative shape, scale below EPS
     bool infinite_scale;  // with x = +inf: NaN
-    bool no_shape;       // shape = 0: settled value below
+    bool no_shape;        // shape = 0: no_shape_value
     double no_shape_value;
     bool infinite;  // shape or scale +inf
     double scale;
@@ -63,6 +63,10 @@ struct GammaProbability {
     bool log_p;
 
     static GammaProbability prepare(double shape, double scale, bool log_p) {
+        return prepare_from(shape, scale, log_p, num::lgamma(shape));
+    }
+    // With lgamma(shape) given (for preparations of many parameter sets).
+    static GammaProbability prepare_from(double shape, double scale, bool log_p, double lgamma_shape) {
         GammaProbability g{};
         g.log_p = log_p;
         g.invalid = any_nan(shape, scale) || shape < 0.0 || scale < EPS;
@@ -73,31 +77,32 @@ struct GammaProbability {
         g.infinite = shape == INF || scale == INF;
         if (g.no_shape || g.infinite) return g;
         g.scale = scale;
-        g.p = num::GammaP::prepare(shape);
+        g.p = num::GammaP::prepare_from(shape, lgamma_shape);
         return g;
     }
 
-    bool rows(double x, double& t) const {
-        if (x == INF && infinite_scale) return num::settled(t, NaN);
-        if (x < EPS) return num::settled(t, 0.0);
-        if (no_shape) return num::settled(t, no_shape_value);
-        if (x == INF) return num::settled(t, 1.0);
-        if (infinite) return num::settled(t, 0.0);
+    bool settle(double x, double& t) const {
+        if (invalid || num::is_nan(x)) return answer(t, NaN);
+        if (x == INF && infinite_scale) return answer(t, NaN);
+        if (x < EPS) return answer(t, 0.0);
+        if (no_shape) return answer(t, no_shape_value);
+        if (x == INF) return answer(t, 1.0);
+        if (infinite) return answer(t, 0.0);
         return false;
     }
     double argument(double x) const { return x / scale; }
-
-    double at(double x) const { return probability_at(*this, p, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, p, x, out, n); }
+    const num::GammaP& inner() const { return p; }
 };
 
 inline double pgamma(double x, double shape, double scale, bool log_p) {
     return GammaProbability::prepare(shape, scale, log_p).at(x);
 }
 
-struct InvGammaProbability {
-    bool invalid;  // NaN, negative shape or scale
-    GammaProbability gamma;  // of 1/x with rate 1/scale, its own rules
+// 1 - P(shape, 1 / (x scale)): the gamma kernel at 1/x with rate 1/scale,
+// its own rules included.
+struct InvGammaProbability : num::staged::Composed<InvGammaProbability, GammaProbability> {
+    bool invalid;            // NaN, negative shape or scale
+    GammaProbability gamma;  // plain probabilities
     bool log_p;
 
     static InvGammaProbability prepare(double shape, double scale, bool log_p) {
@@ -111,22 +116,23 @@ struct InvGammaProbability {
         return g;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return probability(0.0, log_p);
-        const double y = x == 0.0 ? INF : (x == INF ? 0.0 : 1.0 / x);
-        const double g = gamma.at(y);
-        return probability(1.0 - g, log_p);
+    bool settle(double x, double& t) const {
+        if (invalid || num::is_nan(x)) return answer(t, NaN);
+        if (x < 0.0) return answer(t, 0.0);
+        return false;
     }
+    static double argument(double x) { return x == 0.0 ? INF : (x == INF ? 0.0 : 1.0 / x); }
+    const GammaProbability& inner() const { return gamma; }
+    num::Op finish(bool row, double r, double& v) const { return num::staged::log_if(log_p, row ? r : 1.0 - r, v); }
 };
 
 inline double pinvgamma(double x, double shape, double scale, bool log_p) {
     return InvGammaProbability::prepare(shape, scale, log_p).at(x);
 }
 
-struct ChisqProbability {
-    bool invalid;  // NaN or negative dof
-    bool no_dof;   // dof = 0
+struct ChisqProbability : ProbabilityForm<ChisqProbability, num::GammaP> {
+    bool invalid;   // NaN or negative dof
+    bool no_dof;    // dof = 0
     bool infinite;  // dof = +inf
     num::GammaP p;  // P(dof / 2, .)
     bool log_p;
@@ -143,16 +149,15 @@ struct ChisqProbability {
         return c;
     }
 
-    bool rows(double x, double& t) const {
-        if (x < EPS) return num::settled(t, 0.0);
-        if (no_dof || x == INF) return num::settled(t, 1.0);
-        if (infinite) return num::settled(t, 0.0);
+    bool settle(double x, double& t) const {
+        if (invalid || num::is_nan(x)) return answer(t, NaN);
+        if (x < EPS) return answer(t, 0.0);
+        if (no_dof || x == INF) return answer(t, 1.0);
+        if (infinite) return answer(t, 0.0);
         return false;
     }
     static double argument(double x) { return x * 0.5; }
-
-    double at(double x) const { return probability_at(*this, p, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { probability_block(*this, p, x, out, n); }
+    const num::GammaP& inner() const { return p; }
 };
 
 inline double pchisq(double x, double dof, bool log_p) { return ChisqProbability::prepare(dof, log_p).at(x); }

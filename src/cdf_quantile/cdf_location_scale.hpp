@@ -12,8 +12,8 @@
 
 #include <cstddef>
 
-#include "../num/blocks.hpp"
 #include "../num/erf.hpp"
+#include "../num/staged.hpp"
 #include "conventions.hpp"
 
 namespace pradix::cdf_quantile {
@@ -23,9 +23,9 @@ inline bool regular_location_scale(double x, double mu, double sigma) {
 }
 
 // pnorm and plnorm are their preparations (the rows on the parameters alone)
-// evaluated at the point; at_block evaluates a block of points with the
-// error functions and logarithms of the block run together (num/blocks.hpp),
-// the same bits as at, point by point.
+// evaluated at the point, staged kernels (num/staged.hpp): at_block runs a
+// block of points through the same steps, with the error functions and
+// logarithms of the block run together.
 struct NormalProbability {
     double mu;
     double sigma;
@@ -52,32 +52,19 @@ struct NormalProbability {
         return limit_of_location(x, mu);
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        const double t = regular_location_scale(x, mu, sigma) ? from_erf(num::erf(erf_argument(x))) : limit(x);
-        return probability(t, log_p);
+    struct Point {};
+
+    // The regular formula through erf, or the rows; then t or log(t).
+    num::Op step(double x, Point&, int k, double& v) const {
+        if (k > 0) return num::staged::log_if(log_p, from_erf(v), v);
+        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+        if (!regular_location_scale(x, mu, sigma)) return num::staged::log_if(log_p, limit(x), v);
+        v = erf_argument(x);
+        return num::Op::erf;
     }
 
-    void at_block(const double* x, double* out, std::size_t n) const {
-        if (invalid) {
-            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
-            return;
-        }
-        double t[num::BLOCK];
-        for (std::size_t i = 0; i < n; ++i) t[i] = regular_location_scale(x[i], mu, sigma) ? erf_argument(x[i]) : 0.0;
-        num::erf_n(t, t, n);
-        for (std::size_t i = 0; i < n; ++i) {
-            t[i] = regular_location_scale(x[i], mu, sigma) ? from_erf(t[i]) : limit(x[i]);
-        }
-        if (log_p) {
-            num::log_n(t, out, n);
-        } else {
-            for (std::size_t i = 0; i < n; ++i) out[i] = t[i];
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            if (num::is_nan(x[i])) out[i] = NaN;
-        }
-    }
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double pnorm(double x, double mu, double sigma, bool log_p) {
@@ -91,20 +78,25 @@ struct LogNormalProbability {
         return {NormalProbability::prepare(mu, sigma, log_p)};
     }
 
-    double at(double x) const {
-        if (norm.invalid || num::is_nan(x)) return NaN;
-        if (x < EPS) return probability(0.0, norm.log_p);
-        return norm.at(num::log(x));
+    struct Point {
+        double lx;
+        NormalProbability::Point normal;
+    };
+
+    // x below EPS: 0; otherwise ln x, then the normal's steps at ln x.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        if (k == 0) {
+            if (norm.invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+            if (x < EPS) return num::staged::log_if(norm.log_p, 0.0, v);
+            v = x;
+            return num::Op::log;
+        }
+        if (k == 1) pt.lx = v;
+        return norm.step(pt.lx, pt.normal, k - 1, v);
     }
 
-    void at_block(const double* x, double* out, std::size_t n) const {
-        double lx[num::BLOCK];
-        num::log_n(x, lx, n);  // NaN for NaN x, which the normal's block keeps
-        norm.at_block(lx, out, n);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!norm.invalid && x[i] < EPS) out[i] = probability(0.0, norm.log_p);
-        }
-    }
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double plnorm(double x, double mu, double sigma, bool log_p) {

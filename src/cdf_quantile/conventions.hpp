@@ -10,6 +10,7 @@
 
 namespace pradix::cdf_quantile {
 
+using num::answer;
 using num::any_nan;
 using num::bad_probability;
 using num::EPS;
@@ -19,6 +20,17 @@ using num::same_infinity;
 
 // t, or num::log(t) in log mode.
 inline double probability(double t, bool log_p) { return log_p ? num::log(t) : t; }
+
+// The rows every continuous quantile starts with, after its own parameter
+// rows that come first (if any): NaN for p outside [0, 1] or invalid
+// parameters, then the end points p = 0 and p = 1.  True with the quantile
+// in v.
+inline bool quantile_ends(double p, bool invalid, double at_zero, double at_one, double& v) {
+    if (bad_probability(p) || invalid) return answer(v, NaN);
+    if (p == 0.0) return answer(v, at_zero);
+    if (p == 1.0) return answer(v, at_one);
+    return false;
+}
 
 // The mass has moved to +inf (x = +inf or mu = -inf): 1; otherwise 0.
 inline double limit_of_location(double x, double mu) {

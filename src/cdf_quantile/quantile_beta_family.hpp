@@ -11,6 +11,7 @@
 #pragma once
 
 #include "../density/beta_family.hpp"
+#include "block_form.hpp"
 #include "cdf_beta_family.hpp"
 #include "conventions.hpp"
 #include "quantile_gamma_family.hpp"
@@ -19,23 +20,24 @@
 namespace pradix::cdf_quantile {
 
 // Each quantile is its preparation (validity, the rows on the parameters
-// alone, the prepared inverse) evaluated at p.
+// alone, the prepared inverse) evaluated at p; the beta quantile is composed
+// with the inverse's own steps (block_form.hpp), so it has a block form.
 
-struct BetaQuantile {
-    enum class Case { regular, settled, no_mass };
+struct BetaQuantile : InverseQuantileForm<BetaQuantile, num::BetaIncInv> {
+    enum class Case { regular, fixed, no_mass };
     bool invalid;  // NaN or a negative parameter
     Case kind;
-    double settled;
+    double fixed;  // the quantile for every p in (0, 1) when the parameters fix it
     num::BetaIncInv inverse;
 
     static BetaQuantile prepare(double a, double b) {
         BetaQuantile q{};
         q.invalid = any_nan(a, b) || a < 0.0 || b < 0.0;
         if (q.invalid) return q;
-        q.kind = Case::settled;
+        q.kind = Case::fixed;
         if (a == 0.0) {
             if (b != 0.0) {
-                q.settled = 0.0;
+                q.fixed = 0.0;
             } else {
                 q.kind = Case::no_mass;
             }
@@ -43,26 +45,27 @@ struct BetaQuantile {
             q.kind = Case::regular;
             q.inverse = num::BetaIncInv::prepare(a, b);
         } else if (b == INF && a != INF) {
-            q.settled = 0.0;
+            q.fixed = 0.0;
         } else if (a == INF) {
-            q.settled = b == INF ? 0.5 : 1.0;
+            q.fixed = b == INF ? 0.5 : 1.0;
         } else {
-            q.settled = 1.0;  // b = 0
+            q.fixed = 1.0;  // b = 0
         }
         return q;
     }
 
-    double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return 1.0;
+    bool settle(double p, double& v) const {
+        if (quantile_ends(p, invalid, 0.0, 1.0, v)) return true;
         switch (kind) {
-            case Case::no_mass: return p < 0.5 ? 0.0 : (p == 0.5 ? 0.5 : 1.0);
-            case Case::regular: return inverse.at(p);
-            case Case::settled: break;
+            case Case::no_mass: return answer(v, p < 0.5 ? 0.0 : (p == 0.5 ? 0.5 : 1.0));
+            case Case::fixed: return answer(v, fixed);
+            case Case::regular: break;
         }
-        return settled;
+        return false;
     }
+    static double argument(double p) { return p; }
+    const num::BetaIncInv& inner() const { return inverse; }
+    static double join(double x) { return x; }
 };
 
 inline double qbeta(double p, double a, double b) { return BetaQuantile::prepare(a, b).at(p); }
@@ -99,21 +102,27 @@ struct FQuantile {
         return q;
     }
 
-    double at(double p) const {
-        if (bad_probability(p) || invalid) return NaN;
-        if (p == 0.0) return 0.0;
-        if (p == 1.0) return INF;
-        switch (kind) {
-            case Case::regular: {
-                const double x = inverse.at(p);
-                return x / (ratio * (1.0 - x));
+    using Point = num::BetaIncInv::Point;
+
+    // The rows; an infinite degree of freedom makes it a chi-squared
+    // quantile; otherwise the inverse's steps give x, and the quantile is
+    // x / (ratio (1 - x)).
+    num::Op step(double p, Point& pt, int k, double& v) const {
+        if (k == 0) {
+            if (quantile_ends(p, invalid, 0.0, INF, v)) return num::Op::done;
+            switch (kind) {
+                case Case::regular: break;
+                case Case::point_mass: return num::staged::result(1.0, v);
+                case Case::chisq_df1: return num::staged::result(chisq.at(p) / df1, v);
+                case Case::chisq_df2: return num::staged::result(df2 / chisq.at(1.0 - p), v);
             }
-            case Case::point_mass: return 1.0;
-            case Case::chisq_df1: return chisq.at(p) / df1;
-            case Case::chisq_df2: break;
         }
-        return df2 / chisq.at(1.0 - p);
+        const num::Op op = inverse.step(p, pt, k, v);
+        return op == num::Op::done ? num::staged::result(v / (ratio * (1.0 - v)), v) : op;
     }
+
+    double at(double p) const { return num::staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qf(double p, double df1, double df2) { return FQuantile::prepare(df1, df2).at(p); }
@@ -206,9 +215,8 @@ public:
     }
 
     double at(double p) const {
-        if (bad_probability(p) || invalid_) return NaN;
-        if (p == 0.0) return -INF;
-        if (p == 1.0) return INF;
+        double v;
+        if (quantile_ends(p, invalid_, -INF, INF, v)) return v;
         const double dof = n_;
         if (dof == 1.0) return num::tan((p - 0.5) * num::PI);
         if (dof == 2.0) return ((p + p) - 1.0) / num::sqrt((1.0 - p) * (p + p));

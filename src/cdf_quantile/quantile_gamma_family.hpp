@@ -7,41 +7,38 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../num/blocks.hpp"
 #include "../num/incomplete_gamma.hpp"
+#include "../num/staged.hpp"
+#include "block_form.hpp"
 #include "conventions.hpp"
 #include "log_quantile.hpp"
 
 namespace pradix::cdf_quantile {
 
 // The exponential and Weibull quantiles are their preparations evaluated
-// at p; at_block gives the same bits for a block of points (at most
-// num::BLOCK), with the block's logarithms and exponentials taken together.
+// at p, staged kernels (num/staged.hpp) whose at_block gives the same bits
+// for a block of points, with the block's logarithms and exponentials taken
+// together.
 
-struct ExpQuantile {
+struct ExpQuantile : LogQuantileForm<ExpQuantile> {
     double rate;
     bool invalid;  // NaN or negative rate
 
-    static ExpQuantile prepare(double rate) { return {rate, num::is_nan(rate) || rate < 0.0}; }
-
-    // -ln(1 - p) / rate, through log_quantile.hpp.
-    bool settled(double p, double& v) const {
-        if (bad_probability(p) || invalid) {
-            v = NaN;
-        } else if (p == 0.0) {
-            v = 0.0;
-        } else if (p == 1.0 || rate == 0.0) {
-            v = INF;
-        } else {
-            v = 1.0 - p;
-            return false;
-        }
-        return true;
+    static ExpQuantile prepare(double rate) {
+        ExpQuantile q{};
+        q.rate = rate;
+        q.invalid = num::is_nan(rate) || rate < 0.0;
+        return q;
     }
-    double join(double, double l) const { return -l / rate; }
 
-    double at(double p) const { return log_quantile_at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { log_quantile_block(*this, p, out, n); }
+    // -ln(1 - p) / rate.
+    bool settle(double p, double& v) const {
+        if (quantile_ends(p, invalid, 0.0, INF, v)) return true;
+        if (rate == 0.0) return answer(v, INF);
+        return false;
+    }
+    static double log_argument(double p) { return 1.0 - p; }
+    double join(double, double l) const { return -l / rate; }
 };
 
 inline double qexp(double p, double rate) { return ExpQuantile::prepare(rate).at(p); }
@@ -56,89 +53,41 @@ struct WeibullQuantile {
         return {scale, 1.0 / shape, any_nan(shape, scale) || shape < EPS || scale < EPS, shape == INF};
     }
 
-    // The value at p when no logarithm is needed; otherwise false with
-    // -ln(1 - p) in v.
-    bool settled(double p, double& v) const {
-        if (bad_probability(p) || invalid) {
-            v = NaN;
-        } else if (p == 0.0) {
-            v = 0.0;
-        } else if (p == 1.0) {
-            v = INF;
-        } else if (point) {
-            v = scale;
-        } else {
-            v = -num::log1p(-p);
-            return false;
-        }
-        return true;
+    bool settle(double p, double& v) const {
+        if (quantile_ends(p, invalid, 0.0, INF, v)) return true;
+        if (point) return answer(v, scale);
+        return false;
     }
 
-    // scale (-ln(1 - p))^(1/shape) from l = ln(-ln(1 - p)).
-    double exponent(double l) const { return l * inv_shape; }
-    double join(double e) const { return scale * e; }
+    struct Point {};
 
-    double at(double p) const {
-        double v;
-        return settled(p, v) ? v : join(num::exp(exponent(num::log(v))));
-    }
-
-    void at_block(const double* p, double* out, std::size_t n) const {
-        bool done[num::BLOCK];
-        double v[num::BLOCK];
-        double t[num::BLOCK];
-        for (std::size_t i = 0; i < n; ++i) {
-            done[i] = settled(p[i], out[i]);
-            v[i] = done[i] ? 1.0 : out[i];
-        }
-        num::log_n(v, t, n);
-        for (std::size_t i = 0; i < n; ++i) v[i] = exponent(t[i]);
-        num::exp_n(v, t, n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double joined = join(t[i]);  // also for settled points, then dropped
-            out[i] = done[i] ? out[i] : joined;
+    // scale (-ln(1 - p))^(1/shape): e = -log1p(-p), l = ln e, then
+    // scale exp(l / shape).
+    num::Op step(double p, Point&, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (settle(p, v)) return num::Op::done;
+                v = -num::log1p(-p);
+                return num::Op::log;
+            case 1:
+                v = v * inv_shape;
+                return num::Op::exp;
+            default:
+                return num::staged::result(scale * v, v);
         }
     }
+
+    double at(double p) const { return num::staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qweibull(double p, double shape, double scale) { return WeibullQuantile::prepare(shape, scale).at(p); }
 
 // The gamma-type quantiles are their preparations (validity, the rows on
-// the parameters alone, the prepared inverse of P(shape, .)) evaluated at p.
-// A preparation Q provides
-//     bool row(double p, double& v) const;  // true: v is the quantile;
-//                                           // false: v is the probability
-//                                           // handed to the inverse
-//     double join(double g) const;          // the quantile from the inverse's g
-// and its inverse; at_block gives at's bits for a block of points, the
-// inverse's corrections run for the block's points together.
+// the parameters alone, the prepared inverse of P(shape, .)) evaluated at p,
+// composed with the inverse's own steps (block_form.hpp).
 
-template <typename Q>
-double gamma_quantile_at(const Q& q, double p) {
-    double v;
-    return q.row(p, v) ? v : q.join(q.inverse.at(v));
-}
-
-template <typename Q>
-void gamma_quantile_block(const Q& q, const double* p, double* out, std::size_t n) {
-    num::by_pieces<num::PIECE>(n, [&](std::size_t at, std::size_t count) {
-        std::uint16_t index[num::PIECE];
-        double v[num::PIECE];
-        double g[num::PIECE];
-        std::size_t m = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (q.row(p[at + i], v[m])) {
-                out[at + i] = v[m];
-            } else {
-                index[m++] = static_cast<std::uint16_t>(i);
-            }
-        }
-        q.inverse.at_block(v, g, m);
-        for (std::size_t j = 0; j < m; ++j) out[at + index[j]] = q.join(g[j]);
-    });
-}
-
-struct ChisqQuantile {
+struct ChisqQuantile : InverseQuantileForm<ChisqQuantile, num::GammaPInv> {
     bool invalid;  // NaN or negative dof
     num::GammaPInv inverse;  // of P(dof / 2, .)
 
@@ -149,25 +98,18 @@ struct ChisqQuantile {
         return q;
     }
 
-    bool row(double p, double& v) const {
-        if (bad_probability(p) || invalid) return num::settled(v, NaN);
-        if (p == 0.0) return num::settled(v, 0.0);
-        if (p == 1.0) return num::settled(v, INF);
-        v = p;
-        return false;
-    }
-    double join(double g) const { return g + g; }
-
-    double at(double p) const { return gamma_quantile_at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { gamma_quantile_block(*this, p, out, n); }
+    bool settle(double p, double& v) const { return quantile_ends(p, invalid, 0.0, INF, v); }
+    static double argument(double p) { return p; }
+    const num::GammaPInv& inner() const { return inverse; }
+    static double join(double g) { return g + g; }
 };
 
 inline double qchisq(double p, double dof) { return ChisqQuantile::prepare(dof).at(p); }
 
-struct GammaQuantile {
+struct GammaQuantile : InverseQuantileForm<GammaQuantile, num::GammaPInv> {
     bool invalid;  // NaN, negative shape, scale below EPS
     bool regular;  // finite positive shape, finite scale
-    double settled;  // otherwise
+    double fixed;  // the quantile for every p in (0, 1) otherwise
     double scale;
     num::GammaPInv inverse;
 
@@ -180,34 +122,30 @@ struct GammaQuantile {
             q.scale = scale;
             q.inverse = num::GammaPInv::prepare(shape);
         } else if (shape == 0.0) {
-            q.settled = scale != INF ? 0.0 : NaN;
+            q.fixed = scale != INF ? 0.0 : NaN;
         } else {
-            q.settled = NaN;
+            q.fixed = NaN;
         }
         return q;
     }
 
-    bool row(double p, double& v) const {
-        if (bad_probability(p) || invalid) return num::settled(v, NaN);
-        if (p == 0.0) return num::settled(v, 0.0);
-        if (p == 1.0) return num::settled(v, INF);
-        if (!regular) return num::settled(v, settled);
-        v = p;
+    bool settle(double p, double& v) const {
+        if (quantile_ends(p, invalid, 0.0, INF, v)) return true;
+        if (!regular) return answer(v, fixed);
         return false;
     }
+    static double argument(double p) { return p; }
+    const num::GammaPInv& inner() const { return inverse; }
     double join(double g) const { return g * scale; }
-
-    double at(double p) const { return gamma_quantile_at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { gamma_quantile_block(*this, p, out, n); }
 };
 
 inline double qgamma(double p, double shape, double scale) { return GammaQuantile::prepare(shape, scale).at(p); }
 
-struct InvGammaQuantile {
-    bool invalid;  // NaN, negative shape or scale
-    bool regular;  // finite positive shape, finite scale
+struct InvGammaQuantile : InverseQuantileForm<InvGammaQuantile, num::GammaPInv> {
+    bool invalid;   // NaN, negative shape or scale
+    bool regular;   // finite positive shape, finite scale
     bool no_scale;  // scale = 0 (regular shape): the quantile is 0
-    double settled;  // not regular
+    double fixed;   // the quantile for every p in (0, 1) when not regular
     double scale;
     num::GammaPInv inverse;
 
@@ -221,27 +159,23 @@ struct InvGammaQuantile {
             q.scale = scale;
             if (!q.no_scale) q.inverse = num::GammaPInv::prepare(shape);
         } else if (scale != 0.0) {
-            q.settled = NaN;
+            q.fixed = NaN;
         } else {
-            q.settled = shape != 0.0 ? 0.0 : NaN;
+            q.fixed = shape != 0.0 ? 0.0 : NaN;
         }
         return q;
     }
 
-    // The inverse runs at 1 - p.
-    bool row(double p, double& v) const {
-        if (bad_probability(p) || invalid) return num::settled(v, NaN);
-        if (p == 0.0) return num::settled(v, 0.0);
-        if (p == 1.0) return num::settled(v, INF);
-        if (!regular) return num::settled(v, settled);
-        if (no_scale) return num::settled(v, 0.0);
-        v = 1.0 - p;
+    bool settle(double p, double& v) const {
+        if (quantile_ends(p, invalid, 0.0, INF, v)) return true;
+        if (!regular) return answer(v, fixed);
+        if (no_scale) return answer(v, 0.0);
         return false;
     }
+    // The inverse runs at 1 - p.
+    static double argument(double p) { return 1.0 - p; }
+    const num::GammaPInv& inner() const { return inverse; }
     double join(double g) const { return scale / g; }
-
-    double at(double p) const { return gamma_quantile_at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { gamma_quantile_block(*this, p, out, n); }
 };
 
 inline double qinvgamma(double p, double shape, double scale) {

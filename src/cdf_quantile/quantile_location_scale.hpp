@@ -49,53 +49,43 @@ inline double qcauchy(double p, double mu, double sigma) {
 }
 
 // The Laplace and logistic quantiles are their preparations evaluated at
-// p (log_quantile.hpp); at_block gives the same bits for a block of points.
+// p, staged kernels (log_quantile.hpp) whose at_block gives the same bits
+// for a block of points.
 
-struct LaplaceQuantile {
+struct LaplaceQuantile : LogQuantileForm<LaplaceQuantile> {
     double mu;
     double sigma;
 
-    static LaplaceQuantile prepare(double mu, double sigma) { return {mu, sigma}; }
+    static LaplaceQuantile prepare(double mu, double sigma) { return {{}, mu, sigma}; }
 
     // mu - ln(1 - 2 |p - 1/2|) sgn(p - 1/2) sigma
-    bool settled(double p, double& v) const {
-        if (location_scale_quantile_rules(p, mu, sigma, v)) return true;
+    bool settle(double p, double& v) const { return location_scale_quantile_rules(p, mu, sigma, v); }
+    static double log_argument(double p) {
         const double d = num::abs(p - 0.5);
-        v = 1.0 - (d + d);
-        return false;
+        return 1.0 - (d + d);
     }
     double join(double p, double l) const { return mu - l * (num::sgn(p - 0.5) * sigma); }
-
-    double at(double p) const { return log_quantile_at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { log_quantile_block(*this, p, out, n); }
 };
 
 inline double qlaplace(double p, double mu, double sigma) { return LaplaceQuantile::prepare(mu, sigma).at(p); }
 
-struct LogisticQuantile {
+struct LogisticQuantile : LogQuantileForm<LogisticQuantile> {
     double mu;
     double sigma;
 
-    static LogisticQuantile prepare(double mu, double sigma) { return {mu, sigma}; }
+    static LogisticQuantile prepare(double mu, double sigma) { return {{}, mu, sigma}; }
 
     // ln(p / (1 - p)) sigma + mu
-    bool settled(double p, double& v) const {
-        if (location_scale_quantile_rules(p, mu, sigma, v)) return true;
-        v = p / (1.0 - p);
-        return false;
-    }
+    bool settle(double p, double& v) const { return location_scale_quantile_rules(p, mu, sigma, v); }
+    static double log_argument(double p) { return p / (1.0 - p); }
     double join(double, double l) const { return l * sigma + mu; }
-
-    double at(double p) const { return log_quantile_at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { log_quantile_block(*this, p, out, n); }
 };
 
 inline double qlogis(double p, double mu, double sigma) { return LogisticQuantile::prepare(mu, sigma).at(p); }
 
 inline double qunif(double p, double a, double b) {
-    if (bad_probability(p) || any_nan(a, b) || a >= b || num::is_inf(a) || num::is_inf(b)) return NaN;
-    if (p == 0.0) return a;
-    if (p == 1.0) return b;
+    double v;
+    if (quantile_ends(p, any_nan(a, b) || a >= b || num::is_inf(a) || num::is_inf(b), a, b, v)) return v;
     return (b - a) * p + a;
 }
 

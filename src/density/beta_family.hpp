@@ -51,10 +51,10 @@ namespace pradix::density {
 // As in gamma_family.hpp, each density is its preparation evaluated at the
 // point; parameter-only rows that follow a row on x are recorded by the
 // preparation and tested by `at` in their place.  The evaluations are written
-// once as rules, logarithms and log-density (block_form.hpp) for `at` and
-// `at_block` alike.
+// once as staged kernels (rules, logarithms and log-density: block_form.hpp)
+// for `at` and `at_block` alike.
 
-struct TDensity {
+struct TDensity : LogDensityForm<TDensity> {
     bool invalid;  // NaN or dof below EPS
     bool normal;   // dof = +inf
     double dof;
@@ -78,17 +78,14 @@ struct TDensity {
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x == -INF || x == INF) return settled(v, zero(log));
-        if (normal) return settled(v, dnorm(x, 0.0, 1.0, log));
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x == -INF || x == INF) return answer(v, zero(log));
+        if (normal) return answer(v, dnorm(x, 0.0, 1.0, log));
         return false;
     }
     static constexpr int LOGS = 1;
     double log_argument(double x, int) const { return (x / dof) * x + 1.0; }
     double exponent(double, double l, double) const { return c + l * minus_q; }
-
-    double at(double x) const { return density_at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dt(double x, double dof, bool log) { return TDensity::prepare(dof, log).at(x); }
@@ -103,7 +100,7 @@ inline double beta_degenerate(double x, double a, double b) {
     return x == 0.5 ? INF : 0.0;
 }
 
-struct BetaDensity {
+struct BetaDensity : LogDensityForm<BetaDensity> {
     bool invalid;     // NaN or a negative parameter
     bool degenerate;  // a parameter of 0 or +inf
     double a;
@@ -116,6 +113,11 @@ struct BetaDensity {
     bool log;
 
     static BetaDensity prepare(double a, double b, bool log) {
+        return prepare_from(a, b, log, num::lgamma(a), num::lgamma(b), num::lgamma(a + b));
+    }
+    // With lgamma(a), lgamma(b) and lgamma(a + b) given (for preparations of
+    // many parameter sets, whose log-gammas can be taken together).
+    static BetaDensity prepare_from(double a, double b, bool log, double lgamma_a, double lgamma_b, double lgamma_ab) {
         BetaDensity d{};
         d.log = log;
         d.invalid = num::any_nan(a, b) || a < 0.0 || b < 0.0;
@@ -126,26 +128,23 @@ struct BetaDensity {
         if (d.degenerate) return d;
         d.at_zero = a < 1.0 ? INF : (a > 1.0 ? zero(log) : logged(b, log));
         d.at_one = b < 1.0 ? INF : (b > 1.0 ? zero(log) : logged(a, log));
-        d.lb = num::lbeta(a, b);
+        d.lb = num::lbeta_from(lgamma_a, lgamma_b, lgamma_ab);
         d.ea = a - 1.0;
         d.eb = b - 1.0;
         return d;
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0 || x > 1.0) return settled(v, zero(log));
-        if (degenerate) return settled(v, logged(beta_degenerate(x, a, b), log));
-        if (x == 0.0) return settled(v, at_zero);
-        if (x == 1.0) return settled(v, at_one);
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0 || x > 1.0) return answer(v, zero(log));
+        if (degenerate) return answer(v, logged(beta_degenerate(x, a, b), log));
+        if (x == 0.0) return answer(v, at_zero);
+        if (x == 1.0) return answer(v, at_one);
         return false;
     }
     static constexpr int LOGS = 2;
     static double log_argument(double x, int k) { return k == 0 ? x : 1.0 - x; }
     double exponent(double, double lx, double l1x) const { return (log_power(lx, ea) - lb) + log_power(l1x, eb); }
-
-    double at(double x) const { return density_at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dbeta(double x, double a, double b, bool log) { return BetaDensity::prepare(a, b, log).at(x); }
@@ -201,11 +200,11 @@ struct FDensity {
 
     // The rows on x and the point mass.
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0) return settled(v, zero(log));
-        if (x == 0.0) return settled(v, at_zero);
-        if (x == INF) return settled(v, at_inf);
-        if (kind == Case::point_mass) return settled(v, x == 1.0 ? INF : zero(log));
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0) return answer(v, zero(log));
+        if (x == 0.0) return answer(v, at_zero);
+        if (x == INF) return answer(v, at_inf);
+        if (kind == Case::point_mass) return answer(v, x == 1.0 ? INF : zero(log));
         return false;
     }
 
@@ -222,53 +221,53 @@ struct FDensity {
         // The density is below anything the transformation resolves: 0 / -inf.
         return !(1.0 - y < num::EPS || jacobian <= 0.0);
     }
-    // From the beta density b at y, the Jacobian j and (log mode) its logarithm lj.
-    double join(double b, double j, double lj) const { return log ? lj + b : b * j; }
 
-    double at(double x) const {
-        double v;
-        if (settle(x, v)) return v;
-        if (kind == Case::inverse_gamma) return inverse_gamma.at(x);
-        if (kind == Case::gamma) return gamma.at(x);
+    enum class Stage : unsigned char { beta, beta_result, jacobian_log };
+
+    struct Point {
+        InvGammaDensity::Point inverse_gamma;
+        GammaDensity::Point gamma;
+        BetaDensity::Point beta;
         double y;
-        double j;
-        if (!change(x, y, j)) return zero(log);
-        return join(beta.at(y), j, log ? num::log(j) : 0.0);
+        double jacobian;
+        double b;  // the beta density, while log(jacobian) is taken
+        Stage stage;
+    };
+
+    // The rows; the limits are the inverse-gamma or gamma density at x (the
+    // same steps); the regular case runs the beta density's steps at y, then
+    // gives b j, or (log mode) log(j) + b.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        if (k == 0 && settle(x, v)) return num::Op::done;
+        if (kind == Case::inverse_gamma) return inverse_gamma.step(x, pt.inverse_gamma, k, v);
+        if (kind == Case::gamma) return gamma.step(x, pt.gamma, k, v);
+        if (k == 0) {
+            if (!change(x, pt.y, pt.jacobian)) return num::staged::result(zero(log), v);
+            pt.stage = Stage::beta;
+        }
+        switch (pt.stage) {
+            case Stage::beta: {
+                const num::Op op = beta.step(pt.y, pt.beta, k, v);
+                if (op == num::Op::done) return with_beta(pt, v);
+                if (num::staged::is_last(op)) pt.stage = Stage::beta_result;  // its value comes back here
+                return num::staged::function_of(op);
+            }
+            case Stage::beta_result: return with_beta(pt, v);
+            default: return num::staged::result(v + pt.b, v);  // v = log(j)
+        }
     }
 
-    void at_block(const double* x, double* out, std::size_t n) const {
-        if (kind == Case::inverse_gamma || kind == Case::gamma) {
-            if (kind == Case::inverse_gamma) {
-                inverse_gamma.at_block(x, out, n);
-            } else {
-                gamma.at_block(x, out, n);
-            }
-            double v;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (settle(x[i], v)) out[i] = v;
-            }
-            return;
-        }
-        num::by_pieces<num::PIECE>(n, [&](std::size_t at, std::size_t count) {
-            const double* xs = x + at;
-            double* os = out + at;
-            std::uint16_t index[num::PIECE];
-            double y[num::PIECE];
-            double j[num::PIECE];  // Jacobians, logged in log mode
-            double b[num::PIECE];
-            std::size_t m = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (settle(xs[i], os[i])) continue;
-                if (change(xs[i], y[m], j[m])) {
-                    index[m++] = static_cast<std::uint16_t>(i);
-                } else {
-                    os[i] = zero(log);
-                }
-            }
-            beta.at_block(y, b, m);
-            if (log) num::log_n(j, j, m);
-            for (std::size_t k = 0; k < m; ++k) os[index[k]] = join(b[k], j[k], j[k]);
-        });
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+
+private:
+    // From the beta density b at y: b j, or log(j) + b.
+    num::Op with_beta(Point& pt, double& v) const {
+        if (!log) return num::staged::result(v * pt.jacobian, v);
+        pt.b = v;
+        pt.stage = Stage::jacobian_log;
+        v = pt.jacobian;
+        return num::Op::log;
     }
 };
 

@@ -24,7 +24,7 @@ using num::any_nan;
 using num::INF;
 using num::NaN;
 using num::same_infinity;
-using num::settled;
+using num::answer;
 
 // v, or num::log(v) in log mode.
 inline double logged(double v, bool log) { return log ? num::log(v) : v; }

@@ -52,6 +52,9 @@ inline double dbern(std::int64_t x, double prob, bool log) {
 // from which at(x) returns s or exp(s); log_masses gives it for a run of
 // consecutive points with the log-gammas of the run taken in lanes, and
 // interior_log_mass is the one formula both use inside the support.
+// Masses whose log-gammas are taken together (a few KiB of stack).
+inline constexpr std::size_t MASS_PIECE = 64;
+
 class BinomialMass {
 public:
     // Points often repeat in a call: the element loop keeps their results.
@@ -105,11 +108,11 @@ public:
     // call's table where it has them (n below 2^53, where their arguments
     // are the integers n - k + 1 and k + 1), else are taken in lanes.
     void log_masses(std::int64_t first, std::size_t count, double* out, LogGammas* table = nullptr) const {
-        num::by_pieces<num::PIECE>(count, [&](std::size_t at, std::size_t m) {
+        num::by_pieces<MASS_PIECE>(count, [&](std::size_t at, std::size_t m) {
             const std::int64_t from = first + static_cast<std::int64_t>(at);
             const auto span = static_cast<std::int64_t>(m);
-            double upper[num::PIECE];  // of from + i: lgamma((n - k) + 1), in descending k
-            double lower[num::PIECE];  // lgamma(k + 1)
+            double upper[MASS_PIECE];  // of from + i: lgamma((n - k) + 1), in descending k
+            double lower[MASS_PIECE];  // lgamma(k + 1)
             if (table != nullptr && n_ < TABLE_BELOW && LogGammas::covers(n_ - from - span + 2, span) &&
                 LogGammas::covers(from + 1, span)) {
                 table->get(n_ - from - span + 2, span, upper);
@@ -120,8 +123,8 @@ public:
                 }
                 return;
             }
-            double args[2 * num::PIECE];  // upper and lower argument of each point
-            double lg[2 * num::PIECE];
+            double args[2 * MASS_PIECE];  // upper and lower argument of each point
+            double lg[2 * MASS_PIECE];
             for (std::size_t i = 0; i < m; ++i) {
                 const std::int64_t x = from + static_cast<std::int64_t>(i);
                 // the ends have no log-gamma; 2 stands in (its value is unused)

@@ -44,10 +44,10 @@ namespace pradix::density {
 // same bits as point-by-point calls.  A parameter-only row that follows a row
 // on x is recorded by the preparation and tested by `at` in its place.
 // The evaluation is written once as rules (settle), the arguments of its
-// logarithms and the log-density from them (block_form.hpp), which `at` runs
-// point by point and `at_block` for a block of points at once.
+// logarithms and the log-density from them (block_form.hpp), a staged kernel
+// that `at` runs point by point and `at_block` for a block of points at once.
 
-struct ChisqDensity {
+struct ChisqDensity : LogDensityForm<ChisqDensity> {
     bool invalid;   // NaN or negative dof
     double at_zero;  // the row at x = 0, logged
     bool zero_mass;  // dof = +inf (with x = +inf), then dof = 0
@@ -70,23 +70,20 @@ struct ChisqDensity {
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0) return settled(v, zero(log));
-        if (x == 0.0) return settled(v, at_zero);
-        if (x == INF || zero_mass) return settled(v, zero(log));
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0) return answer(v, zero(log));
+        if (x == 0.0) return answer(v, at_zero);
+        if (x == INF || zero_mass) return answer(v, zero(log));
         return false;
     }
     static constexpr int LOGS = 1;
     static double log_argument(double x, int) { return x; }
     double exponent(double x, double lx, double) const { return (log_power(lx, e) + c) - x * 0.5; }
-
-    double at(double x) const { return density_at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dchisq(double x, double dof, bool log) { return ChisqDensity::prepare(dof, log).at(x); }
 
-struct ExpDensity {
+struct ExpDensity : LogDensityForm<ExpDensity> {
     bool invalid;  // NaN, negative or infinite rate
     bool positive;  // rate > 0
     double rate;
@@ -105,22 +102,19 @@ struct ExpDensity {
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0) return settled(v, zero(log));
-        if (x == INF) return settled(v, positive ? zero(log) : NaN);
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0) return answer(v, zero(log));
+        if (x == INF) return answer(v, positive ? zero(log) : NaN);
         return false;
     }
     static constexpr int LOGS = 0;
     static double log_argument(double, int) { return 0.0; }
     double exponent(double x, double, double) const { return log_rate - x * rate; }
-
-    double at(double x) const { return density_at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dexp(double x, double rate, bool log) { return ExpDensity::prepare(rate, log).at(x); }
 
-struct GammaDensity {
+struct GammaDensity : LogDensityForm<GammaDensity> {
     bool invalid;    // NaN, negative shape, scale below EPS
     double at_zero;  // the row at x = 0, logged
     bool no_shape;   // shape = 0
@@ -131,6 +125,11 @@ struct GammaDensity {
     bool log;
 
     static GammaDensity prepare(double shape, double scale, bool log) {
+        return prepare_from(shape, scale, log, num::lgamma(shape), num::log(scale));
+    }
+    // With lgamma(shape) and log(scale) given (for preparations of many
+    // parameter sets, whose log-gammas and logarithms can be taken together).
+    static GammaDensity prepare_from(double shape, double scale, bool log, double lgamma_shape, double log_scale) {
         GammaDensity d{};
         d.log = log;
         d.invalid = num::any_nan(shape, scale) || shape < 0.0 || scale < num::EPS;
@@ -140,32 +139,29 @@ struct GammaDensity {
         d.infinite = shape == INF || scale == INF;
         if (d.no_shape || d.infinite) return d;
         d.scale = scale;
-        d.c = -num::lgamma(shape) - num::log(scale) * shape;
+        d.c = -lgamma_shape - log_scale * shape;
         d.e = shape - 1.0;
         return d;
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0) return settled(v, zero(log));
-        if (x == 0.0) return settled(v, at_zero);
-        if (no_shape) return settled(v, logged(0.0, log));
-        if (x == INF || infinite) return settled(v, zero(log));
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0) return answer(v, zero(log));
+        if (x == 0.0) return answer(v, at_zero);
+        if (no_shape) return answer(v, logged(0.0, log));
+        if (x == INF || infinite) return answer(v, zero(log));
         return false;
     }
     static constexpr int LOGS = 1;
     static double log_argument(double x, int) { return x; }
     double exponent(double x, double lx, double) const { return (c + log_power(lx, e)) - x / scale; }
-
-    double at(double x) const { return density_at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dgamma(double x, double shape, double scale, bool log) {
     return GammaDensity::prepare(shape, scale, log).at(x);
 }
 
-struct InvGammaDensity {
+struct InvGammaDensity : LogDensityForm<InvGammaDensity> {
     bool invalid;    // NaN, negative shape or scale
     double at_zero;  // the row at x = 0, logged
     bool no_shape;   // shape = 0
@@ -194,20 +190,17 @@ struct InvGammaDensity {
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0) return settled(v, zero(log));
-        if (x == 0.0) return settled(v, at_zero);
-        if (no_shape) return settled(v, INF);
-        if (no_scale) return settled(v, zero(log));
-        if (x == INF || infinite) return settled(v, zero(log));
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0) return answer(v, zero(log));
+        if (x == 0.0) return answer(v, at_zero);
+        if (no_shape) return answer(v, INF);
+        if (no_scale) return answer(v, zero(log));
+        if (x == INF || infinite) return answer(v, zero(log));
         return false;
     }
     static constexpr int LOGS = 1;
     static double log_argument(double x, int) { return x; }
     double exponent(double x, double lx, double) const { return (c + lx * e) - scale / x; }
-
-    double at(double x) const { return density_at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { density_block(*this, x, out, n); }
 };
 
 inline double dinvgamma(double x, double shape, double scale, bool log) {
@@ -237,48 +230,38 @@ struct WeibullDensity {
     }
 
     bool settle(double x, double& v) const {
-        if (invalid || num::is_nan(x)) return settled(v, NaN);
-        if (x < 0.0) return settled(v, zero(log));
-        if (x == 0.0 && pole) return settled(v, INF);
-        if (x == INF) return settled(v, zero(log));
+        if (invalid || num::is_nan(x)) return answer(v, NaN);
+        if (x < 0.0) return answer(v, zero(log));
+        if (x == 0.0 && pole) return answer(v, INF);
+        if (x == INF) return answer(v, zero(log));
         return false;
     }
-    // x = 0 with shape >= 1 runs the formula: l = -inf makes p = 0, and
-    // (shape - 1) * l is -inf (density 0) or, for shape 1, 0.
-    double log_argument(double x) const { return x / scale; }
-    double power_exponent(double l) const { return l * shape; }
-    // The log-density from l = log(x / scale) and p = exp(l shape).
-    double exponent(double l, double p) const { return (log_power(l, e) + a) - p; }
 
-    double at(double x) const {
-        double v;
-        if (settle(x, v)) return v;
-        const double l = num::log(log_argument(x));
-        return from_log(exponent(l, num::exp(power_exponent(l))), log);
+    struct Point {
+        double l;  // log(x / scale)
+    };
+
+    // l = log(x / scale), p = exp(l shape), then the log-density
+    // ((shape - 1) l + a) - p.  x = 0 with shape >= 1 runs the formula:
+    // l = -inf makes p = 0, and (shape - 1) l is -inf (density 0) or, for
+    // shape 1, 0.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (settle(x, v)) return num::Op::done;
+                v = x / scale;
+                return num::Op::log;
+            case 1:
+                pt.l = v;
+                v = pt.l * shape;
+                return num::Op::exp;
+            default:
+                return num::staged::exp_unless(log, (log_power(pt.l, e) + a) - v, v);
+        }
     }
 
-    void at_block(const double* x, double* out, std::size_t n) const {
-        num::by_pieces<num::PIECE>(n, [&](std::size_t at, std::size_t count) {
-            const double* xs = x + at;
-            double* os = out + at;
-            std::uint16_t index[num::PIECE];
-            double l[num::PIECE];
-            double p[num::PIECE];
-            std::size_t m = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (!settle(xs[i], os[i])) {
-                    l[m] = log_argument(xs[i]);
-                    index[m++] = static_cast<std::uint16_t>(i);
-                }
-            }
-            num::log_n(l, l, m);
-            for (std::size_t j = 0; j < m; ++j) p[j] = power_exponent(l[j]);
-            num::exp_n(p, p, m);
-            for (std::size_t j = 0; j < m; ++j) p[j] = exponent(l[j], p[j]);
-            if (!log) num::exp_n(p, p, m);
-            for (std::size_t j = 0; j < m; ++j) os[index[j]] = p[j];
-        });
-    }
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double dweibull(double x, double shape, double scale, bool log) {

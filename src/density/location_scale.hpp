@@ -7,14 +7,14 @@
 //
 // dnorm, dlnorm and dlogis are their preparations (the rows on the
 // parameters alone, and the logarithm of sigma, once per call) evaluated at
-// the point; at_block evaluates a block of points with the exponentials and
-// logarithms of the block run together (num/blocks.hpp), the same bits as
-// at, point by point.
+// the point, written as staged kernels (num/staged.hpp): at_block evaluates
+// a block of points through the same steps, with the exponentials and
+// logarithms of the block run together.
 #pragma once
 
 #include <cstddef>
 
-#include "../num/blocks.hpp"
+#include "../num/staged.hpp"
 #include "conventions.hpp"
 
 namespace pradix::density {
@@ -32,12 +32,14 @@ struct NormalDensity {
     double sigma;
     bool log;
     bool invalid;  // a NaN parameter or sigma < 0
-    bool regular;  // finite mu, 0 < sigma < inf: the formula for every finite x
+    bool located;  // finite mu and sigma > 0: a finite x leaves the rule table
+    bool regular;  // and sigma < inf: the formula for every finite x
     double c;      // -ln sqrt(2 pi) - ln sigma, when regular
 
     static NormalDensity prepare(double mu, double sigma, bool log) {
-        NormalDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, 0.0};
-        d.regular = !d.invalid && num::is_finite(mu) && sigma > 0.0 && sigma != INF;
+        NormalDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, false, 0.0};
+        d.located = num::is_finite(mu) && sigma > 0.0;
+        d.regular = !d.invalid && d.located && sigma != INF;
         if (d.regular) d.c = -num::LN_SQRT_2PI - num::log(sigma);
         return d;
     }
@@ -48,27 +50,19 @@ struct NormalDensity {
         return c - (z * z) * 0.5;
     }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (num::is_finite(x) && num::is_finite(mu) && sigma > 0.0) {
-            if (sigma == INF) return zero(log);
-            return from_log(exponent(x), log);
+    struct Point {};
+
+    num::Op step(double x, Point&, int, double& v) const {
+        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+        if (num::is_finite(x) && located) {
+            if (sigma == INF) return num::staged::result(zero(log), v);
+            return num::staged::exp_unless(log, exponent(x), v);
         }
-        return logged(normal_like_limit(x, mu, sigma), log);
+        return num::staged::result(logged(normal_like_limit(x, mu, sigma), log), v);
     }
 
-    void at_block(const double* x, double* out, std::size_t n) const {
-        if (!regular || log) {
-            for (std::size_t i = 0; i < n; ++i) out[i] = at(x[i]);
-            return;
-        }
-        double s[num::BLOCK];
-        for (std::size_t i = 0; i < n; ++i) s[i] = num::is_finite(x[i]) ? exponent(x[i]) : 0.0;
-        num::exp_n(s, out, n);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!num::is_finite(x[i])) out[i] = at(x[i]);
-        }
-    }
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double dnorm(double x, double mu, double sigma, bool log) {
@@ -116,37 +110,36 @@ struct LogisticDensity {
         return d;
     }
 
-    // Finite x and mu, sigma < inf: the formula (sigma = 0 runs it too and
-    // ends in NaN).
-    bool formula(double x) const {
-        return !invalid && num::is_finite(x) && num::is_finite(mu) && sigma != INF;
-    }
     double z(double x) const { return -((x - mu) / sigma); }
-    // The log-density from z and l = ln(e^z + 1).
-    double exponent(double z, double l) const { return (z - log_sigma) - (l + l); }
 
-    double at(double x) const {
-        if (invalid || num::is_nan(x)) return NaN;
-        if (num::is_finite(x) && num::is_finite(mu)) {
-            if (sigma == INF) return zero(log);
-            const double zx = z(x);
-            return from_log(exponent(zx, num::log(num::exp(zx) + 1.0)), log);
+    struct Point {
+        double z;
+    };
+
+    // Finite x and mu, sigma < inf: z, e^z, L = ln(e^z + 1), then the
+    // log-density (z - ln sigma) - (L + L) (sigma = 0 runs it too and ends in
+    // NaN).  Otherwise the rows.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+                if (sigma == INF) return num::staged::result(zero(log), v);
+                if (!(num::is_finite(x) && num::is_finite(mu))) {
+                    return num::staged::result(logged(same_infinity(x, mu) ? NaN : 0.0, log), v);
+                }
+                pt.z = z(x);
+                v = pt.z;
+                return num::Op::exp;
+            case 1:
+                v = v + 1.0;
+                return num::Op::log;
+            default:
+                return num::staged::exp_unless(log, (pt.z - log_sigma) - (v + v), v);
         }
-        if (sigma == INF) return zero(log);
-        return logged(same_infinity(x, mu) ? NaN : 0.0, log);
     }
 
-    void at_block(const double* x, double* out, std::size_t n) const {
-        double zs[num::BLOCK];
-        double t[num::BLOCK];
-        for (std::size_t i = 0; i < n; ++i) zs[i] = formula(x[i]) ? z(x[i]) : 0.0;
-        num::exp_n(zs, t, n);
-        for (std::size_t i = 0; i < n; ++i) t[i] = t[i] + 1.0;
-        num::log_n(t, t, n);
-        for (std::size_t i = 0; i < n; ++i) t[i] = exponent(zs[i], t[i]);
-        if (!log) num::exp_n(t, t, n);
-        for (std::size_t i = 0; i < n; ++i) out[i] = formula(x[i]) ? t[i] : at(x[i]);
-    }
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double dlogis(double x, double mu, double sigma, bool log) {
@@ -160,45 +153,45 @@ struct LogNormalDensity {
         return {NormalDensity::prepare(mu, sigma, log)};
     }
 
-    // Valid parameters, x >= 0 with lx = ln x (-inf for every x below 2^-52).
-    double at_log(double x, double lx) const {
+    struct Point {};
+
+    // x >= 0: lx = ln x (-inf for every x below 2^-52), then the normal
+    // log-density of lx, less lx (log mode), or its exponential over x.
+    num::Op step(double x, Point&, int k, double& v) const {
         const double mu = norm.mu;
         const double sigma = norm.sigma;
         const bool log = norm.log;
-        if (num::is_finite(lx) && num::is_finite(mu) && sigma > 0.0) {
-            if (sigma == INF) return zero(log);
-            return log ? norm.at(lx) - lx : norm.at(lx) / x;
-        }
-        double v;
-        if (sigma == INF) {
-            v = 0.0;
-        } else if (sigma == 0.0) {
-            v = same_infinity(lx, mu) ? INF : 0.0;
-        } else {
-            v = (lx == INF && mu == INF) ? NaN : 0.0;
-        }
-        return logged(v, log);
-    }
-
-    double at(double x) const {
-        if (norm.invalid || num::is_nan(x)) return NaN;
-        if (x < 0.0) return zero(norm.log);
-        return at_log(x, num::log(x));
-    }
-
-    void at_block(const double* x, double* out, std::size_t n) const {
-        double lx[num::BLOCK];
-        double d[num::BLOCK];
-        num::log_n(x, lx, n);
-        norm.at_block(lx, d, n);  // the normal density of every ln x, its exponentials together
-        for (std::size_t i = 0; i < n; ++i) {
-            if (norm.invalid || num::is_nan(x[i]) || x[i] < 0.0 || !num::is_finite(lx[i]) || !norm.regular) {
-                out[i] = at(x[i]);
-            } else {
-                out[i] = norm.log ? d[i] - lx[i] : d[i] / x[i];
+        switch (k) {
+            case 0:
+                if (norm.invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+                if (x < 0.0) return num::staged::result(zero(log), v);
+                v = x;
+                return num::Op::log;
+            case 1: {
+                const double lx = v;
+                if (num::is_finite(lx) && norm.located) {
+                    if (sigma == INF) return num::staged::result(zero(log), v);
+                    if (log) return num::staged::result(norm.exponent(lx) - lx, v);
+                    v = norm.exponent(lx);
+                    return num::Op::exp;
+                }
+                double limit;
+                if (sigma == INF) {
+                    limit = 0.0;
+                } else if (sigma == 0.0) {
+                    limit = same_infinity(lx, mu) ? INF : 0.0;
+                } else {
+                    limit = (lx == INF && mu == INF) ? NaN : 0.0;
+                }
+                return num::staged::result(logged(limit, log), v);
             }
+            default:
+                return num::staged::result(v / x, v);
         }
     }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double dlnorm(double x, double mu, double sigma, bool log) {

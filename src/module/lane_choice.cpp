@@ -24,21 +24,22 @@ using num::lanes::Table;
 
 struct Entry {
     const Table* table;
-    bool (*runs)();
+    bool (*runs)(const Features&);
 };
 
-bool always() { return true; }
+bool always(const Features&) { return true; }
 #if defined(PRADIX_LANES_X86)
-bool has_avx2() { return __builtin_cpu_supports("avx2"); }
-bool has_avx512() { return __builtin_cpu_supports("avx512f"); }
+bool with_avx2(const Features& has) { return has.avx2; }
+// The unit is built with -mavx512f, which lets the compiler use AVX2 as well.
+bool with_avx512(const Features& has) { return has.avx2 && has.avx512f; }
 #endif
 
 const Entry ENTRIES[] = {
     {&num::lanes::SCALAR, &always},
     {&num::lanes::TARGET_BASELINE, &always},
 #if defined(PRADIX_LANES_X86)
-    {&num::lanes::TARGET_AVX2, &has_avx2},
-    {&num::lanes::TARGET_AVX512, &has_avx512},
+    {&num::lanes::TARGET_AVX2, &with_avx2},
+    {&num::lanes::TARGET_AVX512, &with_avx512},
 #endif
 };
 
@@ -46,18 +47,24 @@ constexpr std::size_t COUNT = sizeof ENTRIES / sizeof ENTRIES[0];
 
 }  // namespace
 
+Features processor() {
+#if defined(PRADIX_LANES_X86)
+    __builtin_cpu_init();
+    return {__builtin_cpu_supports("avx2") != 0, __builtin_cpu_supports("avx512f") != 0};
+#else
+    return {false, false};
+#endif
+}
+
 std::size_t count() { return COUNT; }
 
 const Table& target(std::size_t i) { return *ENTRIES[i].table; }
 
-bool runs(std::size_t i) {
-#if defined(PRADIX_LANES_X86)
-    __builtin_cpu_init();
-#endif
-    return ENTRIES[i].runs();
-}
+bool runs(std::size_t i, const Features& has) { return ENTRIES[i].runs(has); }
 
-const Table& choose(const char* request) {
+bool runs(std::size_t i) { return runs(i, processor()); }
+
+const Table& choose(const char* request, const Features& has) {
     // The highest target asked for (all, unless a known name is given) ...
     std::size_t top = COUNT - 1;
     if (request != nullptr) {
@@ -67,9 +74,11 @@ const Table& choose(const char* request) {
     }
     // ... or the best below it that this processor runs.
     for (std::size_t i = top + 1; i-- > 0;) {
-        if (runs(i)) return *ENTRIES[i].table;
+        if (runs(i, has)) return *ENTRIES[i].table;
     }
     return num::lanes::SCALAR;
 }
+
+const Table& choose(const char* request) { return choose(request, processor()); }
 
 }  // namespace pradix::lanes_choice

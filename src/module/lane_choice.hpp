@@ -5,7 +5,8 @@
 // is never used: asking for one gives the best target below it that the
 // processor runs; an unknown value is ignored.  Every target gives the same
 // bits, so the choice changes only the speed.  No pybind11 here: the test
-// kit builds this file too.
+// kit builds this file too, and asks the choice about processors other than
+// this one by passing its own feature answers.
 #pragma once
 
 #include <cstddef>
@@ -14,13 +15,26 @@
 
 namespace pradix::lanes_choice {
 
+// The processor's answers to the questions the targets raise (x86-64; other
+// builds have no target that asks).
+struct Features {
+    bool avx2;
+    bool avx512f;
+};
+
+// This processor's answers.
+Features processor();
+
 // The targets of this build, from scalar up.
 std::size_t count();
 const num::lanes::Table& target(std::size_t i);
-// Whether this processor runs target(i).
-bool runs(std::size_t i);
+// Whether a processor with these features runs target(i).
+bool runs(std::size_t i, const Features& has);
+bool runs(std::size_t i);  // this processor
 
-// The target for a PRADIX_ISA value (nullptr: not set).
+// The target for a PRADIX_ISA value (nullptr: not set) on a processor with
+// these features, or on this one.
+const num::lanes::Table& choose(const char* request, const Features& has);
 const num::lanes::Table& choose(const char* request);
 
 }  // namespace pradix::lanes_choice

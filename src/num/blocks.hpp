@@ -58,13 +58,14 @@ inline const Table* active = &SCALAR;
 
 }  // namespace lanes
 
-// The block functions work in pieces of at most BLOCK elements (stack
-// buffers of a few KiB).
+// Sizes of the stack buffers of block evaluation.  BLOCK points for exp_n,
+// log_n and erf_n (their pieces, a few KiB of buffers), for the element
+// loop's gathered points and for the staged kernels (staged.hpp), unless a
+// kernel's scratch for that many points would exceed SCRATCH bytes: then it
+// runs as many points at once as fit, a multiple of 16.  Every block function
+// takes any n and cuts it into pieces itself.
 inline constexpr std::size_t BLOCK = 256;
-
-// The kernels' block forms gather their points in pieces of at most PIECE,
-// which keeps each kernel's own buffers within 2 KiB.
-inline constexpr std::size_t PIECE = 64;
+inline constexpr std::size_t SCRATCH = 16384;
 
 // Calls f(offset, count) for consecutive pieces of at most Size elements.
 template <std::size_t Size, class F>
@@ -72,17 +73,10 @@ void by_pieces(std::size_t n, F&& f) {
     for (std::size_t at = 0; at < n; at += Size) f(at, n - at < Size ? n - at : Size);
 }
 
-namespace detail {
-
-template <class F>
-void by_pieces(std::size_t n, F&& f) {
-    num::by_pieces<BLOCK>(n, f);
-}
-
-}  // namespace detail
-
+// out[i] = exp(x[i]), log(x[i]) or erf(x[i]) for i < n, bit for bit; out may
+// be x itself.
 inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
-    detail::by_pieces(n, [&](std::size_t at, std::size_t count) {
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::ExpSplit split[BLOCK];
         std::uint16_t index[BLOCK];
         double y[BLOCK] = {};  // zeroed only for the compiler, which cannot see that m bounds the reads
@@ -90,7 +84,7 @@ inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         std::size_t m = 0;
         for (std::size_t i = 0; i < count; ++i) {
             split[i] = detail::exp_split(x[at + i]);
-            if (split[i].settled) {
+            if (split[i].done) {
                 out[at + i] = split[i].value;
             } else {
                 index[m] = static_cast<std::uint16_t>(i);
@@ -103,7 +97,7 @@ inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 }
 
 inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
-    detail::by_pieces(n, [&](std::size_t at, std::size_t count) {
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::LogSplit split[BLOCK];
         std::uint16_t index[BLOCK];
         double u[BLOCK] = {};  // (as y in exp_n)
@@ -111,7 +105,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         std::size_t m = 0;
         for (std::size_t i = 0; i < count; ++i) {
             split[i] = detail::log_split(x[at + i]);
-            if (split[i].settled) {
+            if (split[i].done) {
                 out[at + i] = split[i].value;
             } else {
                 index[m] = static_cast<std::uint16_t>(i);
@@ -123,29 +117,33 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
     });
 }
 
-// erf through erf_settled and erf_pos's choice of fraction, as erf does.
+// erf through erf_settle and erf_pos's choice of fraction, as erf does: the
+// choice is made once per point, and the same answer sorts the points onto
+// the two fractions and takes their values back.
 inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
-    detail::by_pieces(n, [&](std::size_t at, std::size_t count) {
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[BLOCK];  // elements left to the fractions
         double square[BLOCK];        // -(x x)
         double w[BLOCK];
         std::size_t m = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const double xi = x[at + i];
-            if (!detail::erf_settled(xi, out[at + i])) {
+            if (!detail::erf_settle(xi, out[at + i])) {
                 index[m] = static_cast<std::uint16_t>(i);
                 square[m++] = -(xi * xi);
             }
         }
         exp_n(square, w, m, t);
         // Each fraction on its own contiguous list: (|x|, w) pairs.
+        bool complement[BLOCK];
         double ax[BLOCK], aw[BLOCK], av[BLOCK], bx[BLOCK], bw[BLOCK], bv[BLOCK];
         std::size_t na = 0;
         std::size_t nb = 0;
         for (std::size_t j = 0; j < m; ++j) {
             const double xi = x[at + index[j]];
             const double pos = xi < 0.0 ? -xi : xi;
-            if (pos > detail::ERF_SWITCH) {
+            complement[j] = detail::erf_takes_complement(pos);
+            if (complement[j]) {
                 ax[na] = pos;
                 aw[na++] = w[j];
             } else {
@@ -159,15 +157,14 @@ inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         nb = 0;
         for (std::size_t j = 0; j < m; ++j) {
             const double xi = x[at + index[j]];
-            const double pos = xi < 0.0 ? -xi : xi;
-            const double v = pos > detail::ERF_SWITCH ? av[na++] : bv[nb++];
+            const double v = complement[j] ? av[na++] : bv[nb++];
             out[at + index[j]] = xi < 0.0 ? -v : v;
         }
     });
 }
 
-// Preparations that evaluate blocks of points: at_block(x, out, n), n up to
-// BLOCK, with out[i] == at(x[i]) bit for bit.
+// Preparations that evaluate blocks of points: at_block(x, out, n), any n,
+// with out[i] == at(x[i]) bit for bit (staged.hpp).
 template <typename Prep, typename = void>
 struct HasAtBlock : std::false_type {};
 

@@ -89,8 +89,8 @@ inline double ulp_above(double x) {
     return up - x;
 }
 
-// A row's result in the rule steps (settle) of prepared kernels: v = value, true.
-inline bool settled(double& v, double value) {
+// A row's answer, in the rows (settle) of prepared kernels: v = value, true.
+inline bool answer(double& v, double value) {
     v = value;
     return true;
 }

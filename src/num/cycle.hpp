@@ -34,7 +34,7 @@ public:
     // Called with S_i, the state after step i of `steps`.  If S_i repeats one
     // of the recent states, sets (a, b) to S_steps and returns true;
     // otherwise records S_i and returns false.
-    bool settle(int i, int steps, double& a, double& b) {
+    bool ends(int i, int steps, double& a, double& b) {
         const std::uint64_t ka = bits_of(a);
         const std::uint64_t kb = bits_of(b);
         const int depth = i < HISTORY ? i : HISTORY;

@@ -56,13 +56,18 @@ inline double horner9(const double (&c)[9], double t) {
     return p;
 }
 
+// The switch between erf's two fractions, for x > 0: true above ERF_SWITCH,
+// where the complementary function's fraction is taken.  erf and erf_n both
+// ask this, once per point.
+inline bool erf_takes_complement(double x) { return x > ERF_SWITCH; }
+
 // erf(x) for x > 0, given w = exp(-(x * x)).
 inline double erf_pos(double x, double w) {
-    return x > ERF_SWITCH ? lanes::erf_above(x, w) : lanes::erf_below(x, w);
+    return erf_takes_complement(x) ? lanes::erf_above(x, w) : lanes::erf_below(x, w);
 }
 
-// The rows of erf settled before any fraction: true, with the value in v.
-inline bool erf_settled(double x, double& v) {
+// The rows of erf, before any fraction: true, with the value in v.
+inline bool erf_settle(double x, double& v) {
     if (is_nan(x)) {
         v = x;
     } else if (x == INF) {
@@ -83,7 +88,7 @@ inline bool erf_settled(double x, double& v) {
 template <typename Weight>
 double erf_weighted(double x, Weight weight) {
     double v;
-    if (erf_settled(x, v)) return v;
+    if (erf_settle(x, v)) return v;
     if (x < 0.0) return -erf_pos(-x, weight());
     return erf_pos(x, weight());
 }
@@ -121,7 +126,7 @@ inline double erfinv_steps(double y, bool all_steps) {
         c = g;  // weight of this step's input, used by the next step
         h = next;
         if (step == ERFINV_STEPS) break;
-        if (!all_steps && cycle.settle(step, ERFINV_STEPS, h, c)) break;
+        if (!all_steps && cycle.ends(step, ERFINV_STEPS, h, c)) break;
         g = exp(-(h * h));
     }
     return h;

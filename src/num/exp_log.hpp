@@ -54,7 +54,7 @@ inline constexpr double LN_DIGIT[11] = {
 
 // e^x = E(y) * e^n (scaled) or E(y).
 struct ExpSplit {
-    bool settled;  // value is the result
+    bool done;  // value is the result
     double value;
     double y;
     bool scaled;
@@ -84,7 +84,7 @@ inline double exp_join(const ExpSplit& s, double fraction) {
 
 // ln x = k ln 10 + (L(u) + ln j) (scaled) or L(u).
 struct LogSplit {
-    bool settled;  // value is the result
+    bool done;  // value is the result
     double value;
     double u;
     bool scaled;
@@ -131,12 +131,12 @@ inline double log_join(const LogSplit& s, double fraction) {
 
 inline double exp(double x) {
     const detail::ExpSplit s = detail::exp_split(x);
-    return s.settled ? s.value : detail::exp_join(s, detail::exp_cf(s.y));
+    return s.done ? s.value : detail::exp_join(s, detail::exp_cf(s.y));
 }
 
 inline double log(double x) {
     const detail::LogSplit s = detail::log_split(x);
-    return s.settled ? s.value : detail::log_join(s, detail::log_cf(s.u));
+    return s.done ? s.value : detail::log_join(s, detail::log_cf(s.u));
 }
 
 inline double expm1(double x) {

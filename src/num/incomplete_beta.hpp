@@ -46,10 +46,12 @@
 
 #include "blocks.hpp"
 #include "common.hpp"
+#include "corrections.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
 #include "log_gamma.hpp"
 #include "sqrt.hpp"
+#include "staged.hpp"
 #include "tail_deviate.hpp"
 
 namespace pradix::num {
@@ -73,7 +75,7 @@ inline double beta_cf_coefficient(int k, double a, double b, double x) {
     return ((b - m) * (m * x)) / (((m2 + a) - 1.0) * (m2 + a));
 }
 
-inline bool lentz_settled(double c, double d) {
+inline bool lentz_converged(double c, double d) {
     const double r = c * d - 1.0;
     return r == 0.0 || abs(r) < LENTZ_TOLERANCE;
 }
@@ -85,13 +87,13 @@ inline double beta_cf(double a, double b, double x) {
     double c = d1 + 1.0;
     double d = 1.0 / (d_open * d1 + 1.0);
     double f = (c * d_open) * d;
-    if (lentz_settled(c, d)) return f;
+    if (lentz_converged(c, d)) return f;
     for (int k = 2; k <= BETA_CF_LAST_LEVEL; ++k) {
         const double dk = beta_cf_coefficient(k, a, b, x);
         c = dk / c + 1.0;
         d = 1.0 / (dk * d + 1.0);
         f = (c * f) * d;
-        if (lentz_settled(c, d)) break;
+        if (lentz_converged(c, d)) break;
     }
     return f;
 }
@@ -161,22 +163,18 @@ struct BetaStart {
 
 namespace detail {
 
-// The switch of beta_inc: its own side for x below (a + 1) / ((a + b) + 2),
+// The switch point of beta_inc: its own side for x below (a + 1) / ((a + b) + 2),
 // otherwise 1 - I_(1-x)(b, a).
 inline double beta_inc_split(double a, double b) { return (a + 1.0) / ((a + b) + 2.0); }
-
-// True where beta_inc evaluates its own side.
-inline bool beta_inc_direct(double a, double b, double x) { return beta_inc_split(a, b) > x; }
 
 }  // namespace detail
 
 // I_x(a, b) split into the work on the parameters alone (the side switch
-// (a + 1) / (a + b + 2) and lbeta(a, b)) and the work at each x; beta_inc is
-// the one evaluated at its own preparation.  The mirrored side needs
-// lbeta(b, a), which is the same sums in the other order: IEEE addition is
-// commutative, so the one value serves both sides (and `swapped`).
-// `at(x, lx, l1x)` takes log(x) and log(1 - x) from a caller that has them
-// (the inverse), for the same bits.
+// (a + 1) / (a + b + 2) and lbeta(a, b)) and the work at each x, a staged
+// kernel (staged.hpp); beta_inc is the one evaluated at its own preparation.
+// The mirrored side needs lbeta(b, a), which is the same sums in the other
+// order: IEEE addition is commutative, so the one value serves both sides
+// (and `swapped`).
 class BetaInc {
 public:
     static BetaInc prepare(double a, double b) {
@@ -199,69 +197,51 @@ public:
         return g;
     }
 
-    double at(double x) const {
-        return eval(x, [x] { return log(x); }, [x] { return log(1.0 - x); });
-    }
-    double at(double x, double lx, double l1x) const {
-        return eval(x, [lx] { return lx; }, [l1x] { return l1x; });
+    // True where beta_inc evaluates its own side, x below the switch point:
+    // the one decision of the side, asked once per point.
+    bool direct(double x) const { return split_ > x; }
+
+    struct Point {
+        bool direct;
+        double s;   // the side's point: x, or 1 - x on the mirrored side
+        double ls;  // log(s)
+    };
+
+    // The rows, then log(s), log(1 - s), the prefactor's exponential and the
+    // side's fraction (per point, forwards).
+    Op step(double x, Point& pt, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (settle(x, v)) return Op::done;
+                pt.direct = direct(x);
+                pt.s = pt.direct ? x : 1.0 - x;
+                v = pt.s;
+                return Op::log;
+            case 1:
+                pt.ls = v;
+                v = 1.0 - pt.s;
+                return Op::log;
+            case 2:
+                v = pt.direct ? detail::beta_side_exponent(a_, b_, pt.ls, v, lb_)
+                              : detail::beta_side_exponent(b_, a_, pt.ls, v, lb_);
+                return Op::exp;
+            default: {
+                const double side = pt.direct ? detail::beta_side(a_, b_, pt.s, v) : detail::beta_side(b_, a_, pt.s, v);
+                return staged::result(clamp_unit(pt.direct ? side : 1.0 - side), v);
+            }
+        }
     }
 
-    // out[i] = at(x[i]) for n points, the logarithms and prefactors of the
-    // block together (the fractions run per point).  The side's point s is
-    // x or 1 - x, and its logarithms are those of s and 1 - s.
-    void at_block(const double* x, double* out, std::size_t n) const {
-        by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
-            const double* xs = x + at;
-            double* os = out + at;
-            std::uint16_t index[PIECE];
-            double l[2 * PIECE];  // log(s) of the gathered points, then log(1 - s)
-            std::size_t m = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (!settle(xs[i], os[i])) index[m++] = static_cast<std::uint16_t>(i);
-            }
-            for (std::size_t j = 0; j < m; ++j) {
-                const double xj = xs[index[j]];
-                const double side = split_ > xj ? xj : 1.0 - xj;
-                l[j] = side;
-                l[m + j] = 1.0 - side;
-            }
-            log_n(l, l, 2 * m);
-            for (std::size_t j = 0; j < m; ++j) l[j] = exponent(xs[index[j]], l[j], l[m + j]);
-            exp_n(l, l, m);
-            for (std::size_t j = 0; j < m; ++j) os[index[j]] = finish(xs[index[j]], l[j]);
-        });
-    }
+    double at(double x) const { return staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { staged::block(*this, x, out, n); }
 
     double lbeta_ab() const { return lb_; }
 
 private:
     bool settle(double x, double& v) const {
-        if (nan_ || is_nan(x)) return settled(v, NaN);
-        if (x < EPS) return settled(v, 0.0);
+        if (nan_ || is_nan(x)) return answer(v, NaN);
+        if (x < EPS) return answer(v, 0.0);
         return false;
-    }
-
-    // The exponent of the prefactor r of the side x falls on, from the
-    // logarithms of that side's point and of its complement.
-    double exponent(double x, double ls, double l1s) const {
-        return split_ > x ? detail::beta_side_exponent(a_, b_, ls, l1s, lb_)
-                          : detail::beta_side_exponent(b_, a_, ls, l1s, lb_);
-    }
-
-    double finish(double x, double r) const {
-        if (split_ > x) return clamp_unit(detail::beta_side(a_, b_, x, r));
-        return clamp_unit(1.0 - detail::beta_side(b_, a_, 1.0 - x, r));
-    }
-
-    // The mirrored side's point is y = 1 - x: its logarithms are log(1 - x)
-    // (the caller's) and log(1 - y).
-    template <typename LogX, typename Log1X>
-    double eval(double x, LogX log_x, Log1X log_1x) const {
-        double v;
-        if (settle(x, v)) return v;
-        if (split_ > x) return finish(x, exp(exponent(x, log_x(), log_1x())));
-        const double y = 1.0 - x;
-        return finish(x, exp(exponent(x, log_1x(), log(1.0 - y))));
     }
 
     double a_;
@@ -274,7 +254,8 @@ private:
 inline double beta_inc(double a, double b, double x) { return BetaInc::prepare(a, b).at(x); }
 
 // The inverse of I_.(a, b) split the same way: lbeta(a, b) (shared with I)
-// and the starting value's terms once per preparation.
+// and the starting value's terms once per preparation; a staged kernel
+// whose steps are the corrections, I_.(a, b) run inside them.
 class BetaIncInv {
 public:
     static BetaIncInv prepare(double a, double b) {
@@ -289,49 +270,86 @@ public:
         return g;
     }
 
-    double at(double p) const { return steps(p, false); }
-
-    // With every one of the 36 corrections run (all_steps) or ended early
-    // once the state repeats, which gives the same result.
-    double steps(double p, bool all_steps) const {
-        if (nan_ || is_nan(p)) return NaN;
-        if (p < EPS) return 0.0;
-        if (near_zero(1.0 - p)) return 1.0;
-        // Beta density at x from its logarithms, taken as 0 within EPS of
-        // either end.
-        auto density = [this](double x, double lx, double l1x) {
-            if (near_zero(x) || near_zero(1.0 - x)) return 0.0;
-            return exp(((l1x * bm1_) + (lx * am1_)) - lb_);
-        };
-
-        // log(x) and log(1 - x) of each estimate are taken once, for I and
-        // for the density (the starting value's also serve the first
-        // correction).
-        double x = start_.at(p);
-        double lx = log(x);
-        double l1x = log(1.0 - x);
-        double w = density(x, lx, l1x);
-        detail::CycleFinder cycle(x, w);
-        for (int step = 1; step <= detail::BETA_INV_STEPS; ++step) {
-            if (near_zero(w)) return x;
-            const double s = (inc_.at(x, lx, l1x) - p) / w;
-            const double q =
-                clamp_curvature(1.0 - ((((am1_ / x) - (bm1_ / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
-            const double next = x - s / q;
-            if (step == detail::BETA_INV_STEPS) return next;
-            w = density(x, lx, l1x);  // this correction's input, weighs the next correction
-            x = next;
-            // In a cycle every state has passed the test on w, so the
-            // correction that would return is the last one.
-            if (!all_steps && cycle.settle(step, detail::BETA_INV_STEPS, x, w)) return x;
-            lx = log(x);
-            l1x = log(1.0 - x);
-        }
-        return x;  // not reached: the last correction returns
+    // The same preparation with every one of the 36 corrections run, never
+    // ended early once the state repeats (which gives the same result).
+    BetaIncInv all_steps() const {
+        BetaIncInv g = *this;
+        g.all_steps_ = true;
+        return g;
     }
 
+    enum class Phase : std::uint8_t { logarithm, complement_logarithm, density, probability };
+
+    struct Point {
+        detail::Corrections<BetaInc> c;  // x, the weights and I_x(a, b)
+        double lx;                        // log(x) and log(1 - x), taken once for I and the density
+        double l1x;
+        Phase phase;
+    };
+
+    // Each correction takes log(x), log(1 - x), the density at x (0 within
+    // EPS of either end) and I_x(a, b) (its logarithms answered from lx and
+    // l1x where they are the same), then moves x by s / q
+    // (corrections.hpp).  A vanished weight ends the search with the current
+    // estimate.
+    Op step(double p, Point& pt, int k, double& v) const {
+        detail::Corrections<BetaInc>& c = pt.c;
+        if (k == 0) {
+            if (nan_ || is_nan(p)) return staged::result(NaN, v);
+            if (p < EPS) return staged::result(0.0, v);
+            if (near_zero(1.0 - p)) return staged::result(1.0, v);
+            c.start(start_.at(p));
+            return log_of_estimate(pt, v);
+        }
+        Op op;
+        switch (pt.phase) {
+            case Phase::logarithm:
+                pt.lx = v;
+                pt.phase = Phase::complement_logarithm;
+                v = 1.0 - c.x;
+                return Op::log;
+            case Phase::complement_logarithm:
+                pt.l1x = v;
+                if (!(near_zero(c.x) || near_zero(1.0 - c.x))) {
+                    pt.phase = Phase::density;
+                    v = ((pt.l1x * bm1_) + (pt.lx * am1_)) - lb_;
+                    return Op::exp;
+                }
+                v = 0.0;
+                [[fallthrough]];
+            case Phase::density:
+                c.weighed(v);
+                // In a cycle every state has passed this test, so a repeated
+                // state ends the search only where the last correction would.
+                if (near_zero(c.w)) return staged::result(c.x, v);
+                pt.phase = Phase::probability;
+                op = c.forward.start(inc_, c.x, v);
+                break;
+            default:
+                op = c.forward.resume(inc_, v);
+        }
+        op = c.forward.known_log(inc_, op, v, staged::KnownLog{c.x, pt.lx}, staged::KnownLog{1.0 - c.x, pt.l1x});
+        if (op != Op::done) return op;
+        const double x = c.x;
+        const double w = c.w;
+        const double s = (v - p) / w;
+        const double q = clamp_curvature(1.0 - ((((am1_ / x) - (bm1_ / (1.0 - x))) * w) / w) * (s * 0.5), NaN);
+        if (c.moved(x - s / q, detail::BETA_INV_STEPS, all_steps_)) return staged::result(c.x, v);
+        return log_of_estimate(pt, v);
+    }
+
+    double at(double p) const { return staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { staged::block(*this, p, out, n); }
+
 private:
+    static Op log_of_estimate(Point& pt, double& v) {
+        pt.phase = Phase::logarithm;
+        v = pt.c.x;
+        return Op::log;
+    }
+
     bool nan_;
+    bool all_steps_;
     BetaInc inc_;
     double lb_;
     detail::BetaStart start_;
@@ -342,7 +360,8 @@ private:
 namespace detail {
 
 inline double beta_inc_inv_steps(double a, double b, double p, bool all_steps) {
-    return BetaIncInv::prepare(a, b).steps(p, all_steps);
+    const BetaIncInv g = BetaIncInv::prepare(a, b);
+    return all_steps ? g.all_steps().at(p) : g.at(p);
 }
 
 }  // namespace detail

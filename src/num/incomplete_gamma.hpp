@@ -49,12 +49,14 @@
 
 #include "blocks.hpp"
 #include "common.hpp"
+#include "corrections.hpp"
 #include "cycle.hpp"
 #include "exp_log.hpp"
 #include "log_gamma.hpp"
 #include "gauss_legendre.hpp"
 #include "integer.hpp"
 #include "sqrt.hpp"
+#include "staged.hpp"
 #include "tail_deviate.hpp"
 
 namespace pradix::num {
@@ -89,11 +91,6 @@ inline QuadratureSpan quadrature_span(double a) {
 // lx = log(x) and lg = lgamma(a).
 inline double gamma_prefactor_exponent(double a, double x, double lx, double lg) { return ((lx * a) - x) - lg; }
 
-// The fractions (lanes/fractions.hpp, written once for scalars and lanes):
-// P = D / lower, P = 1 - D / upper.
-inline double gamma_p_lower_fraction(double a, double x) { return lanes::gamma_lower(a, x); }
-inline double gamma_p_upper_fraction(double a, double x) { return lanes::gamma_upper(a, x); }
-
 enum class GammaRegion { lower_fraction, upper_fraction, quadrature };
 
 // The method gamma_p uses at (a, x).
@@ -107,18 +104,20 @@ inline GammaRegion gamma_p_region(double a, double x) {
 }  // namespace detail
 
 // P(a, x) split into the work on a alone (validity, lgamma(a), the quadrature
-// window's offsets) and the work at each x; gamma_p is the one evaluated at
-// its own preparation.  `at(x, lx)` takes log(x) from a caller that has it
-// (the inverse), for the same bits.
+// window's offsets) and the work at each x, a staged kernel (staged.hpp);
+// gamma_p is the one evaluated at its own preparation.
 class GammaP {
 public:
-    static GammaP prepare(double a) {
+    static GammaP prepare(double a) { return prepare_from(a, lgamma(a)); }
+    // With lgamma(a) given (for preparations of many shapes, whose
+    // log-gammas can be taken together).
+    static GammaP prepare_from(double a, double lgamma_a) {
         GammaP g{};
         g.a_ = a;
         g.invalid_ = is_nan(a) || a < 0.0;
         g.tiny_ = a < EPS;
         if (g.invalid_ || g.tiny_) return g;
-        g.lg_ = lgamma(a);
+        g.lg_ = lgamma_a;
         if (a >= detail::GAMMA_SMALL_SHAPE) {
             const double s = sqrt(a);
             const detail::QuadratureSpan span = detail::quadrature_span(a);
@@ -129,107 +128,58 @@ public:
         return g;
     }
 
-    double at(double x) const {
-        return eval(x, [x] { return log(x); });
-    }
-    double at(double x, double lx) const {
-        return eval(x, [lx] { return lx; });
-    }
+    struct Point {
+        detail::GammaRegion region;
+        double d;  // the prefactor x^a e^-x / Gamma(a)
+    };
 
-    // out[i] = at(x[i]) for n points, the logarithms, prefactors and
-    // fractions of the fraction regions' points together (the quadrature is
-    // left per point).
-    void at_block(const double* x, double* out, std::size_t n) const {
-        by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
-            double l[PIECE];
-            log_n(x + at, l, count);  // settled points' logarithms are unused
-            at_block(x + at, l, out + at, count);
-        });
-    }
-
-    // out[i] = at(x[i], lx[i]) for n points, n at most PIECE.
-    void at_block(const double* x, const double* lx, double* out, std::size_t n) const {
-        std::uint16_t index[PIECE];
-        double e[PIECE];  // the prefactors' exponents, then the prefactors
-        double f[PIECE];  // the lower fraction's points from the front, the upper's from the back
-        std::size_t m = 0;
-        std::size_t lower = 0;
-        std::size_t upper = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (settle(x[i], out[i])) continue;
-            const detail::GammaRegion region = detail::gamma_p_region(a_, x[i]);
-            if (region == detail::GammaRegion::quadrature) {
-                out[i] = clamp_unit(quadrature_by_nodes(x[i]));
-                continue;
-            }
-            if (region == detail::GammaRegion::lower_fraction) {
-                f[lower++] = x[i];
-            } else {
-                f[PIECE - 1 - upper++] = x[i];
-            }
-            e[m] = detail::gamma_prefactor_exponent(a_, x[i], lx[i], lg_);
-            index[m++] = static_cast<std::uint16_t>(i);
-        }
-        exp_n(e, e, m);
-        lanes::active->gamma_lower(a_, f, f, lower);
-        lanes::active->gamma_upper(a_, f + (PIECE - upper), f + (PIECE - upper), upper);
-        lower = 0;
-        upper = 0;
-        for (std::size_t j = 0; j < m; ++j) {
-            const std::size_t i = index[j];
-            if (detail::gamma_p_region(a_, x[i]) == detail::GammaRegion::lower_fraction) {
-                out[i] = clamp_unit(e[j] / f[lower++]);
-            } else {
-                out[i] = clamp_unit(1.0 - e[j] / f[PIECE - 1 - upper++]);
+    // The rows, then the region's method: the quadrature at once; in a
+    // fraction region log(x) (always the first request), the prefactor's
+    // exponential and the region's fraction, P = d / lower or 1 - d / upper.
+    Op step(double x, Point& pt, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (settle(x, v)) return Op::done;
+                pt.region = detail::gamma_p_region(a_, x);
+                if (pt.region == detail::GammaRegion::quadrature) return staged::result(clamp_unit(quadrature(x)), v);
+                v = x;
+                return Op::log;
+            case 1:
+                v = detail::gamma_prefactor_exponent(a_, x, v, lg_);
+                return Op::exp;
+            case 2:
+                pt.d = v;
+                v = x;
+                return pt.region == detail::GammaRegion::lower_fraction ? Op::gamma_lower : Op::gamma_upper;
+            default: {
+                const bool lower = pt.region == detail::GammaRegion::lower_fraction;
+                return staged::result(clamp_unit(lower ? pt.d / v : 1.0 - pt.d / v), v);
             }
         }
     }
+    double fraction_shape() const { return a_; }
+
+    double at(double x) const { return staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { staged::block(*this, x, out, n); }
 
     // lgamma(a), for callers that need it too.
     double lgamma_a() const { return lg_; }
 
 private:
-    // The rows: true with the result in v.
     bool settle(double x, double& v) const {
-        if (invalid_ || is_nan(x)) return settled(v, NaN);
-        if (x < EPS) return settled(v, 0.0);
-        if (tiny_) return settled(v, 1.0);
+        if (invalid_ || is_nan(x)) return answer(v, NaN);
+        if (x < EPS) return answer(v, 0.0);
+        if (tiny_) return answer(v, 1.0);
         return false;
     }
 
-    template <typename LogX>
-    double eval(double x, LogX log_x) const {
-        double v;
-        if (settle(x, v)) return v;
-        if (detail::gamma_p_region(a_, x) == detail::GammaRegion::quadrature) return clamp_unit(quadrature(x));
-        return clamp_unit(from_prefactor(x, exp(detail::gamma_prefactor_exponent(a_, x, log_x(), lg_))));
-    }
-
-    // P in a fraction region from the prefactor d = x^a e^-x / Gamma(a).
-    double from_prefactor(double x, double d) const {
-        if (detail::gamma_p_region(a_, x) == detail::GammaRegion::lower_fraction) {
-            return d / detail::gamma_p_lower_fraction(a_, x);
-        }
-        return 1.0 - d / detail::gamma_p_upper_fraction(a_, x);
-    }
-
     // 50-point Gauss-Legendre quadrature of the gamma density over
-    // [max(0, min(x, a) - below sqrt(a)), min(x, a + above sqrt(a))].
-    double quadrature(double x) const {
-        const double ub = std::min(x, top_);
-        const double lb = std::max(0.0, std::min(x, a_) - drop_);
-        auto term = [&](int j) {
-            const double t = ((ub - lb) * detail::GL50_NODE[j]) * 0.5 + (lb + ub) * 0.5;
-            return (((ub - lb) * detail::GL50_WEIGHT[j]) * 0.5) * exp(((log(t) * am1_) - t) - lg_);
-        };
-        double sum = term(detail::GL50_POINTS - 1);
-        for (int j = detail::GL50_POINTS - 2; j >= 0; --j) sum = sum + term(j);
-        return sum;
-    }
-
-    // The same sum with the nodes' logarithms and exponentials taken
-    // together (log_n, exp_n), for the same bits.
-    double quadrature_by_nodes(double x) const {
+    // [max(0, min(x, a) - below sqrt(a)), min(x, a + above sqrt(a))], the
+    // nodes' logarithms and exponentials taken together.  Kept out of line:
+    // inlined into a block's loops, GCC 12 at -O3 with FMA available pairs
+    // the nodes of opposite sign into fused multiply-add-subtracts
+    // (vfmsubadd), -ffp-contract=off notwithstanding.
+    [[gnu::noinline]] double quadrature(double x) const {
         const double ub = std::min(x, top_);
         const double lb = std::max(0.0, std::min(x, a_) - drop_);
         double t[detail::GL50_POINTS];
@@ -256,7 +206,8 @@ private:
 inline double gamma_p(double a, double x) { return GammaP::prepare(a).at(x); }
 
 // The inverse of P(a, .) split the same way: the rows and the starting
-// value's terms on a alone, lgamma(a) (shared with P) once per preparation.
+// value's terms on a alone, lgamma(a) (shared with P) once per preparation;
+// a staged kernel whose steps are the corrections, P(a, .) run inside them.
 class GammaPInv {
 public:
     static GammaPInv prepare(double a) {
@@ -279,102 +230,72 @@ public:
         return g;
     }
 
-    double at(double p) const { return steps(p, false); }
+    // The same preparation with every one of the 36 corrections run, never
+    // ended early once the state repeats (which gives the same result).
+    GammaPInv all_steps() const {
+        GammaPInv g = *this;
+        g.all_steps_ = true;
+        return g;
+    }
 
-    // With every one of the 36 corrections run (all_steps) or ended early
-    // once the state repeats, which gives the same result.
-    double steps(double p, bool all_steps) const {
-        double x;
-        if (settle(p, x)) return x;
-        x = start(p);
-        // log(x) of each estimate is taken once, for P and for the density
-        // (the starting value's also serves the first correction).
-        double lx = log(x);
-        double d = exp(density_exponent(x, lx));
-        detail::CycleFinder cycle(x, d);
-        for (int step = 1; step <= detail::GAMMA_INV_STEPS; ++step) {
-            const double next = corrected(p, x, p_.at(x, lx), d);
-            d = exp(density_exponent(x, lx));  // this correction's input, weighs the next correction
-            x = next;
-            if (step == detail::GAMMA_INV_STEPS) break;
-            if (!all_steps && cycle.settle(step, detail::GAMMA_INV_STEPS, x, d)) break;
-            lx = log(x);
+    enum class Phase : std::uint8_t { logarithm, density, probability };
+
+    struct Point {
+        detail::Corrections<GammaP> c;  // x, the weights and P(a, x)
+        double lx;                       // log(x), taken once for P and for the density
+        Phase phase;
+    };
+
+    // Each correction takes log(x), the density at x and P(a, x) (P's own
+    // requests, its log(x) answered from lx), then moves x by s / q
+    // (corrections.hpp).
+    Op step(double p, Point& pt, int k, double& v) const {
+        detail::Corrections<GammaP>& c = pt.c;
+        if (k == 0) {
+            if (settle(p, v)) return Op::done;
+            c.start(start(p));
+            return log_of_estimate(pt, v);
         }
-        return x;
+        Op op;
+        switch (pt.phase) {
+            case Phase::logarithm:
+                pt.lx = v;
+                pt.phase = Phase::density;
+                v = density_exponent(c.x, pt.lx);
+                return Op::exp;
+            case Phase::density:
+                c.weighed(v);
+                pt.phase = Phase::probability;
+                op = c.forward.start(p_, c.x, v);
+                break;
+            default:
+                op = c.forward.resume(p_, v);
+        }
+        op = c.forward.known_log(p_, op, v, staged::KnownLog{c.x, pt.lx});
+        if (op != Op::done) return op;
+        if (c.moved(corrected(p, c.x, v, c.w), detail::GAMMA_INV_STEPS, all_steps_)) return staged::result(c.x, v);
+        return log_of_estimate(pt, v);
     }
 
-    // out[i] = at(p[i]) for n points.  The points of a piece make their
-    // corrections in lock-step, each with its own steps and its own early
-    // end: every step's logarithms, exponentials and fractions are taken for
-    // the still-running points together.  (Pieces of 8 points keep the
-    // cycle finders' histories within 1 KiB.)
-    void at_block(const double* p, double* out, std::size_t n) const {
-        by_pieces<INV_PIECE>(n, [&](std::size_t at, std::size_t count) {
-            const double* ps = p + at;
-            double* os = out + at;
-            std::uint8_t live[INV_PIECE];  // the running points, in order
-            double x[INV_PIECE];           // each point's estimate, its log and its density weight
-            double lx[INV_PIECE];
-            double d[INV_PIECE];
-            detail::CycleFinder cycle[INV_PIECE];
-            double gx[INV_PIECE];  // the running points' x, log x, P and density, gathered
-            double gl[INV_PIECE];
-            double gp[INV_PIECE];
-            double ge[INV_PIECE];
-            std::size_t k = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (settle(ps[i], os[i])) continue;
-                x[i] = start(ps[i]);
-                gx[k] = x[i];
-                live[k++] = static_cast<std::uint8_t>(i);
-            }
-            log_n(gx, gl, k);
-            for (std::size_t j = 0; j < k; ++j) ge[j] = density_exponent(gx[j], gl[j]);
-            exp_n(ge, ge, k);
-            for (std::size_t j = 0; j < k; ++j) {
-                const std::size_t i = live[j];
-                lx[i] = gl[j];
-                d[i] = ge[j];
-                cycle[i].start(x[i], d[i]);
-            }
-            for (int step = 1; step <= detail::GAMMA_INV_STEPS && k > 0; ++step) {
-                for (std::size_t j = 0; j < k; ++j) {
-                    gx[j] = x[live[j]];
-                    gl[j] = lx[live[j]];
-                    ge[j] = density_exponent(gx[j], gl[j]);
-                }
-                p_.at_block(gx, gl, gp, k);
-                exp_n(ge, ge, k);
-                std::size_t running = 0;
-                for (std::size_t j = 0; j < k; ++j) {
-                    const std::size_t i = live[j];
-                    const double next = corrected(ps[i], x[i], gp[j], d[i]);
-                    d[i] = ge[j];
-                    x[i] = next;
-                    if (step == detail::GAMMA_INV_STEPS || cycle[i].settle(step, detail::GAMMA_INV_STEPS, x[i], d[i])) {
-                        os[i] = x[i];
-                    } else {
-                        gx[running] = x[i];
-                        live[running++] = static_cast<std::uint8_t>(i);
-                    }
-                }
-                k = running;
-                log_n(gx, gl, k);
-                for (std::size_t j = 0; j < k; ++j) lx[live[j]] = gl[j];
-            }
-        });
-    }
+    double fraction_shape() const { return a_; }
+
+    double at(double p) const { return staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { staged::block(*this, p, out, n); }
 
 private:
-    static constexpr std::size_t INV_PIECE = 8;
+    static Op log_of_estimate(Point& pt, double& v) {
+        pt.phase = Phase::logarithm;
+        v = pt.c.x;
+        return Op::log;
+    }
 
     // The rows: true with the result in v.
     bool settle(double p, double& v) const {
-        if (nan_ || is_nan(p)) return settled(v, NaN);
-        if (p < EPS) return settled(v, 0.0);
-        if (p > 1.0) return settled(v, NaN);
-        if (near_zero(1.0 - p)) return settled(v, INF);
-        if (tiny_) return settled(v, 0.0);
+        if (nan_ || is_nan(p)) return answer(v, NaN);
+        if (p < EPS) return answer(v, 0.0);
+        if (p > 1.0) return answer(v, NaN);
+        if (near_zero(1.0 - p)) return answer(v, INF);
+        if (tiny_) return answer(v, 0.0);
         return false;
     }
 
@@ -402,10 +323,10 @@ private:
         return x - s / q;
     }
 
-private:
     double a_;
     bool nan_;
     bool tiny_;  // a below EPS: the root is 0
+    bool all_steps_;
     GammaP p_;
     double lg_;
     double am1_;        // a - 1
@@ -419,7 +340,8 @@ private:
 namespace detail {
 
 inline double gamma_p_inv_steps(double a, double p, bool all_steps) {
-    return GammaPInv::prepare(a).steps(p, all_steps);
+    const GammaPInv g = GammaPInv::prepare(a);
+    return all_steps ? g.all_steps().at(p) : g.at(p);
 }
 
 }  // namespace detail

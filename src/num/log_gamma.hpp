@@ -19,6 +19,7 @@
 #include "blocks.hpp"
 #include "common.hpp"
 #include "exp_log.hpp"
+#include "staged.hpp"
 
 namespace pradix::num {
 
@@ -35,66 +36,77 @@ inline constexpr double LANCZOS_SHIFT = 5.2421875;  // 607/128 + 1/2
 
 }  // namespace detail
 
-// lgamma in two halves around its two logarithms, so that the block form
-// (lgamma_n) can take the logarithms of many arguments at once:
-// lgamma_split settles the special values or forms the Lanczos sum s and
-// t = a + g + 1/2; lgamma_join turns log(s) and log(t) into the result.
-struct LgammaSplit {
-    bool settled;  // value is the result
-    double value;
-    double a;
-    double s;
-    double t;
-};
+namespace detail {
 
-inline LgammaSplit lgamma_split(double x) {
-    if (is_nan(x)) return {true, x, 0.0, 0.0, 0.0};
+// lgamma in its pieces: the rows, then with a = x - 1 the sum s and
+// t = a + 5.2421875, whose logarithms give
+// (log(s) + ln sqrt(2 pi)) + ((a + 1/2) log(t) - t).
+inline bool lgamma_settle(double x, double& v) {
+    if (is_nan(x)) return answer(v, x);
     const double a = x - 1.0;
-    if (a == 0.0 || abs(a) < EPS) return {true, 0.0, 0.0, 0.0, 0.0};
-    if (x < EPS) return {true, INF, 0.0, 0.0, 0.0};
-    // The table holds signed coefficients; adding a negative quotient is the
-    // same operation as subtracting the magnitude's quotient.
-    double s = detail::LANCZOS[0] + detail::LANCZOS[1] / (a + 1.0);
-    for (int k = 2; k <= 14; ++k) s = s + detail::LANCZOS[k] / (a + static_cast<double>(k));
-    return {false, 0.0, a, s, a + detail::LANCZOS_SHIFT};
+    if (a == 0.0 || abs(a) < EPS) return answer(v, 0.0);
+    if (x < EPS) return answer(v, INF);
+    return false;
 }
 
-inline double lgamma_join(const LgammaSplit& g, double log_s, double log_t) {
-    return (log_s + LN_SQRT_2PI) + ((g.a + 0.5) * log_t - g.t);
+// The table holds signed coefficients; adding a negative quotient is the
+// same operation as subtracting the magnitude's quotient.
+inline double lanczos_sum(double a) {
+    double s = LANCZOS[0] + LANCZOS[1] / (a + 1.0);
+    for (int k = 2; k <= 14; ++k) s = s + LANCZOS[k] / (a + static_cast<double>(k));
+    return s;
 }
+
+inline double lgamma_join(double a, double t, double ls, double lt) {
+    return (ls + LN_SQRT_2PI) + ((a + 0.5) * lt - t);
+}
+
+}  // namespace detail
 
 inline double lgamma(double x) {
-    const LgammaSplit g = lgamma_split(x);
-    return g.settled ? g.value : lgamma_join(g, log(g.s), log(g.t));
+    double v;
+    if (detail::lgamma_settle(x, v)) return v;
+    const double a = x - 1.0;
+    const double t = a + detail::LANCZOS_SHIFT;
+    return detail::lgamma_join(a, t, log(detail::lanczos_sum(a)), log(t));
 }
 
-// out[i] = lgamma(x[i]) bit for bit, with the logarithms of the block's
-// Lanczos sums and shifted arguments taken together in lanes.
-inline void lgamma_n(const double* x, double* out, std::size_t n, const lanes::Table& table = *lanes::active) {
-    by_pieces<PIECE>(n, [&](std::size_t at, std::size_t count) {
-        LgammaSplit split[PIECE];
-        std::uint8_t index[PIECE];
-        double args[2 * PIECE] = {};  // s of each element left, then its t
-        double logs[2 * PIECE];
-        std::size_t m = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            split[i] = lgamma_split(x[at + i]);
-            if (split[i].settled) {
-                out[at + i] = split[i].value;
-            } else {
-                index[m++] = static_cast<std::uint8_t>(i);
-            }
+// lgamma as a staged kernel (staged.hpp), for the parameter work of many
+// preparations at once: lgamma_n(x, out, n) gives out[i] = lgamma(x[i]) bit
+// for bit, the logarithms of all the points together.
+struct LogGamma {
+    struct Point {
+        double a;
+        double t;
+        double ls;  // log(s)
+    };
+
+    Op step(double x, Point& pt, int k, double& v) const {
+        switch (k) {
+            case 0:
+                if (detail::lgamma_settle(x, v)) return Op::done;
+                pt.a = x - 1.0;
+                pt.t = pt.a + detail::LANCZOS_SHIFT;
+                v = detail::lanczos_sum(pt.a);
+                return Op::log;
+            case 1:
+                pt.ls = v;
+                v = pt.t;
+                return Op::log;
+            default:
+                return staged::result(detail::lgamma_join(pt.a, pt.t, pt.ls, v), v);
         }
-        for (std::size_t j = 0; j < m; ++j) {
-            args[j] = split[index[j]].s;
-            args[m + j] = split[index[j]].t;
-        }
-        log_n(args, logs, m + m, table);
-        for (std::size_t j = 0; j < m; ++j) out[at + index[j]] = lgamma_join(split[index[j]], logs[j], logs[m + j]);
-    });
+    }
+};
+
+inline void lgamma_n(const double* x, double* out, std::size_t n) { staged::block(LogGamma{}, x, out, n); }
+
+// log B(a, b) from lgamma(a), lgamma(b) and lgamma(a + b).
+inline double lbeta_from(double lgamma_a, double lgamma_b, double lgamma_ab) {
+    return (lgamma_a + lgamma_b) - lgamma_ab;
 }
 
-inline double lbeta(double a, double b) { return (lgamma(a) + lgamma(b)) - lgamma(a + b); }
+inline double lbeta(double a, double b) { return lbeta_from(lgamma(a), lgamma(b), lgamma(a + b)); }
 
 // log C(n, k) for 0 <= k <= n.
 inline double lchoose(std::int64_t n, std::int64_t k) {

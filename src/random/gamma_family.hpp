@@ -72,10 +72,12 @@ struct GammaAboveOne {
 // step under at most two boosts, each drawing its U before the variate it
 // boosts, as the recursive definition does.
 struct GammaDraws {
+    static constexpr int MAX_BOOSTS = 2;
+
     bool invalid;
-    bool infinite;         // shape = +inf: +inf, nothing drawn
-    int boosts;            // 0, 1 or 2
-    double exponent[2];    // 1 / shape of each boost, outermost first
+    bool infinite;                  // shape = +inf: +inf, nothing drawn
+    int boosts;                     // 0 to MAX_BOOSTS
+    double exponent[MAX_BOOSTS];    // 1 / shape of each boost, outermost first
     detail::GammaAboveOne above;
 
     static GammaDraws prepare(double shape, double scale) {
@@ -99,8 +101,11 @@ struct GammaDraws {
     }
 
 private:
+    // The recursion ends at `boosts`, which is never above MAX_BOOSTS; the
+    // second test only shows the compiler that `exponent` is never read
+    // past its end.
     double boosted(Engine& engine, int level) const {
-        if (level == boosts) return above.draw(engine);
+        if (level == boosts || level == MAX_BOOSTS) return above.draw(engine);
         const double u = positive_uniform(engine);
         const double x = boosted(engine, level + 1);
         return x * std::pow(u, exponent[level]);

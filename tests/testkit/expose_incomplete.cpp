@@ -25,13 +25,15 @@ void expose_incomplete(pybind11::module_& m) {
     def_kernel(m, "beta_inc_inv",
                [](double a, double b, double p) { return pradix::num::beta_inc_inv(a, b, p); });
     // Which method gamma_p uses (0 lower fraction, 1 upper fraction, 2
-    // quadrature) and whether beta_inc takes its direct side: the kernels'
-    // own choices, so tests can pin each boundary.
+    // quadrature), whether beta_inc takes its direct side and whether erf
+    // takes the complementary function's fraction: the one predicate each
+    // kernel asks on every path, so tests can pin each boundary.
     def_kernel(m, "gamma_p_region", [](double a, double x) {
         return static_cast<int>(pradix::num::detail::gamma_p_region(a, x));
     });
     def_kernel(m, "beta_inc_direct",
-               [](double a, double b, double x) { return pradix::num::detail::beta_inc_direct(a, b, x); });
+               [](double a, double b, double x) { return pradix::num::BetaInc::prepare(a, b).direct(x); });
+    def_kernel(m, "erf_takes_complement", [](double x) { return pradix::num::detail::erf_takes_complement(x); });
     // The inverses with every correction step run, for checking that ending
     // early on a repeated state changes no result.
     def_kernel(m, "erfinv_all_steps", [](double y) { return pradix::num::detail::erfinv_steps(y, true); });

@@ -12,6 +12,21 @@ namespace {
 
 using pradix::num::lanes::Table;
 
+using pradix::lanes_choice::Features;
+
+// A processor's feature answers from a dict {"avx2": bool, "avx512f": bool}
+// (missing keys: false); None: this processor's.
+Features features_of(const py::object& given) {
+    if (given.is_none()) return pradix::lanes_choice::processor();
+    const py::dict d = given.cast<py::dict>();
+    for (const auto& item : d) {
+        const std::string key = item.first.cast<std::string>();
+        if (key != "avx2" && key != "avx512f") throw py::value_error("no processor feature " + key);
+    }
+    auto has = [&](const char* key) { return d.contains(key) && d[key].cast<bool>(); };
+    return {has("avx2"), has("avx512f")};
+}
+
 const Table& by_name(const std::string& name) {
     for (std::size_t i = 0; i < pradix::lanes_choice::count(); ++i) {
         if (name == pradix::lanes_choice::target(i).name) return pradix::lanes_choice::target(i);
@@ -38,9 +53,16 @@ void expose_lanes(py::module_& m) {
         }
         return all;
     });
-    // The target the module picks for a PRADIX_ISA value (None: unset).
-    m.def("lane_choice", [](const char* request) { return std::string(pradix::lanes_choice::choose(request).name); },
-          py::arg("request").none(true));
+    // The target the module picks for a PRADIX_ISA value (None: unset) on
+    // this processor, or on one with the given feature answers.
+    m.def("lane_choice",
+          [](const char* request, const py::object& features) {
+              return std::string(pradix::lanes_choice::choose(request, features_of(features)).name);
+          },
+          py::arg("request").none(true), py::arg("features") = py::none());
+    // The target the test kit's own kernels (staged blocks, lgamma_n, the
+    // per-point hooks) run on, as the module's choice sets the module's.
+    m.def("use_lanes", [](const std::string& name) { pradix::num::lanes::active = &by_name(name); });
     // Block forms through a named target (which must run on this processor).
     m.def("exp_n", &run<&pradix::num::exp_n>);
     m.def("log_n", &run<&pradix::num::log_n>);

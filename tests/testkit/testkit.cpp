@@ -9,4 +9,5 @@ PYBIND11_MODULE(_testkit, m) {
     testkit::expose_discrete(m);
     testkit::expose_lanes(m);
     testkit::expose_loop(m);
+    testkit::expose_staged(m);
 }

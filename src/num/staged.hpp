@@ -1,0 +1,517 @@
+// Staged kernels: one copy of a kernel's arithmetic for one point and for
+// blocks of points, whether the parameters are the same for every point or
+// not.  This header states the contract every preparation keeps.
+//
+// A kernel's work at a point is its rows, then per-point arithmetic broken
+// only where it needs a logarithm, an exponential, an error function or an
+// incomplete gamma fraction (the lane functions, whose block forms run many
+// arguments side by side: blocks.hpp).  The kernel writes that work once, as
+// a step function that advances one point from one lane function to the
+// next:
+//
+//     Op step(X x, Point& pt, int k, double& v) const;
+//
+// k counts the lane functions this point has been given so far (0 on the
+// first call); on a call with k > 0, v holds the value of the one it asked
+// for last.  It returns the next one it needs with its argument in v (the
+// *_last ones: whose value is the point's result), or Op::done with the
+// point's result in v.  Point is the kernel's scratch for one point, which
+// carries values from one step to the next; it starts uninitialized, so
+// step 0 sets every field a later step reads.  A kernel on another kernel
+// calls the other's step inside its own (with the same k when both start
+// together, or through Nested), so the other's requests join the same
+// batches.
+//
+// staged::at runs one point, calling num::log, num::exp and so on directly;
+// it is the kernel's `at`.  staged::block runs a block of points: each round
+// evaluates together the arguments of every point that asks for the same
+// lane function (log_n, exp_n, erf_n, the lane table's fractions) and gives
+// each point its value back.  Every lane function gives its scalar bits in a
+// block, so both runs feed each point the same values through the same
+// steps: a block gives at's bits for every point, on every lane target, and
+// a change to the arithmetic reaches both or neither.
+//
+// A composed kernel (Composed below: its rows, an inner kernel at an
+// argument, a finish) runs the inner kernel's whole block for the points its
+// rows leave, which costs less than a step per round when the inner kernel
+// is itself staged.
+//
+// The contract of a preparation Prep, the kernel with its parameter-only
+// work done:
+//   - static Prep prepare(parameters...): everything that depends on the
+//     parameters alone (validity, the rows on parameters, constants,
+//     log-gammas and logarithms of parameters).  It is a pure function of its
+//     arguments, so it can be made once per call, once per distinct
+//     parameter set or once per point, with the same results.  Where its
+//     transcendental work is costly, prepare_from(parameters..., values)
+//     takes those values (lgamma of a shape, log of a scale) from the caller,
+//     and prepare(...) is prepare_from(..., lgamma(...), log(...)): a caller
+//     with many parameter sets takes them together (lgamma_n, log_n) first.
+//   - either Point and step (a staged kernel) or settle, argument, inner and
+//     finish (a composed one); fraction_shape() where the steps ask for an
+//     incomplete gamma fraction (the shape a they are taken at);
+//   - at(x) and at_block(x, out, n) through staged::at and staged::block, or
+//     Composed; at_block takes any n.
+// Parameters that vary from point to point use the same steps:
+// staged::block_of<Prep>(prep_of, x, out, n) takes point i's preparation
+// from prep_of(i) (a reference or a value, asked for several times per
+// point, so it should be a look-up, not a preparation).  Points whose
+// preparations differ still share a batch for log, exp and erf; the
+// fractions, which take one shape for all their lanes, run for each stretch
+// of points with the same shape.  Nothing may depend on which points share a
+// chunk or a batch, or on which preparation a neighbouring point has.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+#include "blocks.hpp"
+#include "erf.hpp"
+#include "exp_log.hpp"
+#include "lanes/fractions.hpp"
+
+namespace pradix::num {
+
+// What a point asks for next: a lane function of v (then step again, or, for
+// the *_last ones, its value is the result), or nothing (done: v is the
+// result).
+enum class Op : std::uint8_t {
+    done,
+    log,
+    exp,
+    erf,
+    gamma_lower,  // the lower incomplete gamma fraction at fraction_shape()
+    gamma_upper,  // the upper one
+    log_last,
+    exp_last,
+};
+
+namespace staged {
+
+inline constexpr int OP_KINDS = 6;  // done .. gamma_upper
+
+// The lane function an op applies (log_last as log, exp_last as exp).
+inline constexpr Op function_of(Op op) {
+    return op == Op::log_last ? Op::log : (op == Op::exp_last ? Op::exp : op);
+}
+inline constexpr bool is_last(Op op) { return op == Op::log_last || op == Op::exp_last; }
+
+// Step results for the conventions every family shares.
+// The result r.
+inline Op result(double r, double& v) {
+    v = r;
+    return Op::done;
+}
+// From a log-density s: s itself in log mode, otherwise exp(s).
+inline Op exp_unless(bool log, double s, double& v) {
+    v = s;
+    return log ? Op::done : Op::exp_last;
+}
+// A probability t, or its logarithm in log mode.
+inline Op log_if(bool log, double t, double& v) {
+    v = t;
+    return log ? Op::log_last : Op::done;
+}
+
+template <class Prep, class = void>
+struct HasFractions : std::false_type {};
+template <class Prep>
+struct HasFractions<Prep, std::void_t<decltype(std::declval<const Prep&>().fraction_shape())>> : std::true_type {};
+
+template <class Prep>
+double fraction_shape(const Prep& p) {
+    if constexpr (HasFractions<Prep>::value) {
+        return p.fraction_shape();
+    } else {
+        return NaN;  // never asked: such a kernel asks for no fraction
+    }
+}
+
+// The lane function `op` at v, for one point.
+template <class Prep>
+double apply(const Prep& p, Op op, double v) {
+    switch (function_of(op)) {
+        case Op::log: return log(v);
+        case Op::exp: return exp(v);
+        case Op::erf: return erf(v);
+        case Op::gamma_lower: return lanes::gamma_lower(fraction_shape(p), v);
+        case Op::gamma_upper: return lanes::gamma_upper(fraction_shape(p), v);
+        default: return v;
+    }
+}
+
+// Runs the steps of one point from step k, with op the request step k - 1
+// made (its argument in v), to the result.
+template <class Prep, class X>
+double finish(const Prep& p, X x, typename Prep::Point& pt, int k, Op op, double v) {
+    for (; op != Op::done; ++k) {
+        v = apply(p, op, v);
+        if (is_last(op)) return v;
+        op = p.step(x, pt, k, v);
+    }
+    return v;
+}
+
+// The kernel at one point: its `at`.
+template <class Prep, class X>
+double at(const Prep& p, X x) {
+    typename Prep::Point pt{};
+    double v = 0.0;
+    const Op op = p.step(x, pt, 0, v);
+    return finish(p, x, pt, 1, op, v);
+}
+
+namespace detail {
+
+inline bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+inline constexpr unsigned bit_of(Op op) { return 1u << static_cast<unsigned>(function_of(op)); }
+inline constexpr bool is_fraction(Op f) { return f == Op::gamma_lower || f == Op::gamma_upper; }
+
+// out[0 .. c) = f(v[0 .. c)) for one lane function, the fractions at shape
+// a; out may be v.
+inline void run_function(Op f, double a, const double* v, double* out, std::size_t c) {
+    switch (f) {
+        case Op::log: log_n(v, out, c); break;
+        case Op::exp: exp_n(v, out, c); break;
+        case Op::erf: erf_n(v, out, c); break;
+        case Op::gamma_lower: lanes::active->gamma_lower(a, v, out, c); break;
+        default: lanes::active->gamma_upper(a, v, out, c); break;
+    }
+}
+
+// Gives every live point (chunk positions live[0 .. m) of the count points
+// in the chunk) the value of the lane function it asked for, v[i] = f(v[i]),
+// one batch per function (`present` has a bit for each).  The fractions take
+// one shape for all their lanes: a batch for each stretch of points sharing
+// it, unless every point has the one preparation (OnePrep).
+// Kept out of line: the rounds that call it have their steps inlined.
+template <bool OnePrep, std::size_t C, class PrepOf>
+[[gnu::noinline]] void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m,
+                                    std::size_t count, const Op* op, double* v, unsigned present) {
+    const Op first = function_of(op[live[0]]);
+    const bool one = present == bit_of(first);
+    if (one && m == count && (OnePrep || !is_fraction(first))) {
+        // Every point of the chunk asks for the same function: in place.
+        run_function(first, fraction_shape(prep_of(base)), v, v, m);
+        return;
+    }
+    std::uint16_t index[C];
+    double g[C];
+    for (int kind = 1; kind < OP_KINDS; ++kind) {
+        if ((present & (1u << kind)) == 0) continue;
+        const Op f = static_cast<Op>(kind);
+        std::size_t c = 0;
+        for (std::size_t j = 0; j < m; ++j) {
+            const std::size_t i = live[j];
+            if (one || function_of(op[i]) == f) {
+                index[c] = static_cast<std::uint16_t>(i);
+                g[c++] = v[i];
+            }
+        }
+        if (OnePrep || !is_fraction(f)) {
+            run_function(f, fraction_shape(prep_of(base)), g, g, c);
+        } else {
+            for (std::size_t s = 0; s < c;) {
+                const double a = fraction_shape(prep_of(base + index[s]));
+                std::size_t e = s + 1;
+                while (e < c && same_bits(fraction_shape(prep_of(base + index[e])), a)) ++e;
+                run_function(f, a, g + s, g + s, e - s);
+                s = e;
+            }
+        }
+        for (std::size_t j = 0; j < c; ++j) v[index[j]] = g[j];
+    }
+}
+
+// The state of a chunk of points under way.
+template <class Prep, std::size_t C>
+struct Chunk {
+    typename Prep::Point pt[C];
+    double v[C];
+    Op op[C];
+    std::size_t count;      // points in the chunk
+    std::uint16_t live[C];  // the points still running, in order
+    std::size_t m;          // how many
+    unsigned present;       // the lane functions they ask for
+    bool all_last;          // every one of them for its result
+    bool uniform;           // every point of the chunk running, all asking for op[0]
+};
+
+// Steps every point of the chunk (k > 0: none of them asked for its
+// result), noting whether they all ask for the same.
+template <class Prep, std::size_t C, class PrepOf, class X>
+inline bool step_every_point(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, int k) {
+    c.op[0] = prep_of(base).step(x[0], c.pt[0], k, c.v[0]);
+    const unsigned first = static_cast<unsigned>(c.op[0]);
+    unsigned differ = 0;
+    for (std::size_t i = 1; i < c.count; ++i) {
+        c.op[i] = prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
+        differ |= static_cast<unsigned>(c.op[i]) ^ first;
+    }
+    return differ == 0;
+}
+
+// Takes stock after a step of the points listed in live[0 .. m) (every point
+// of the chunk, in order, when `same` is asked): results out, the running
+// points in live[0 .. m) again.  The common cases, every point of the chunk
+// asking for the same function or every one of them done, keep the list or
+// end the chunk at once.
+template <class Prep, std::size_t C>
+inline void take_stock(Chunk<Prep, C>& c, double* out, bool every_point, bool same) {
+    const std::size_t m = c.m;
+    if (every_point && same) {
+        const Op first = c.op[0];
+        if (first == Op::done) {
+            for (std::size_t i = 0; i < m; ++i) out[i] = c.v[i];
+            c.m = 0;
+            return;
+        }
+        c.uniform = true;
+        c.present = bit_of(first);
+        c.all_last = is_last(first);
+        return;
+    }
+    c.uniform = false;
+    c.m = 0;
+    c.present = 0;
+    c.all_last = true;
+    for (std::size_t j = 0; j < m; ++j) {
+        const std::size_t i = c.live[j];
+        if (c.op[i] == Op::done) {
+            out[i] = c.v[i];
+            continue;
+        }
+        c.live[c.m++] = static_cast<std::uint16_t>(i);
+        c.present |= bit_of(c.op[i]);
+        c.all_last = c.all_last && is_last(c.op[i]);
+    }
+}
+
+// Step 0 of every point of a chunk of count points.  (The rounds are
+// flattened: each kernel's steps are inlined into their loops.)
+template <class Prep, std::size_t C, class PrepOf, class X>
+[[gnu::flatten]] void start(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, std::size_t count, const X* x,
+                            double* out) {
+    c.count = count;
+    c.m = count;
+    for (std::size_t i = 0; i < count; ++i) c.live[i] = static_cast<std::uint16_t>(i);
+    take_stock(c, out, true, step_every_point(c, prep_of, base, x, 0));
+}
+
+// Round k > 0 of a chunk: the requests answered, then every running point's
+// next step.
+template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
+[[gnu::flatten]] void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
+    const Op first = function_of(c.op[c.live[0]]);
+    if (c.uniform && c.all_last && (OnePrep || !is_fraction(first))) {
+        // Every point of the chunk asks for the same function for its
+        // result: straight into out.
+        run_function(first, fraction_shape(prep_of(base)), c.v, out, c.count);
+        c.m = 0;
+        return;
+    }
+    run_requests<OnePrep, C>(prep_of, base, c.live, c.m, c.count, c.op, c.v, c.present);
+    if (c.all_last) {
+        for (std::size_t j = 0; j < c.m; ++j) out[c.live[j]] = c.v[c.live[j]];
+        c.m = 0;
+        return;
+    }
+    if (c.uniform) {
+        take_stock(c, out, true, step_every_point(c, prep_of, base, x, k));
+        return;
+    }
+    for (std::size_t j = 0; j < c.m; ++j) {
+        const std::size_t i = c.live[j];
+        c.op[i] = is_last(c.op[i]) ? Op::done : prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
+    }
+    take_stock(c, out, false, false);
+}
+
+// Points a kernel's block runs at once: BLOCK, or as many as SCRATCH holds.
+template <class Prep>
+inline constexpr std::size_t CHUNK_OF = sizeof(typename Prep::Point) * BLOCK <= SCRATCH
+                                            ? BLOCK
+                                            : SCRATCH / sizeof(typename Prep::Point) / 16 * 16;
+
+template <bool OnePrep, class Prep, class PrepOf, class X>
+void run_staged(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
+    constexpr std::size_t C = CHUNK_OF<Prep>;
+    static_assert(C >= 16 && C <= 0xFFFF, "a point's scratch is too large; chunk positions are 16-bit");
+    by_pieces<C>(n, [&](std::size_t base, std::size_t count) {
+        Chunk<Prep, C> c;
+        start(c, prep_of, base, count, x + base, out + base);
+        for (int k = 1; c.m > 0; ++k) round<OnePrep>(c, prep_of, base, x + base, out + base, k);
+    });
+}
+
+template <class Prep, class = void>
+struct IsStaged : std::false_type {};
+template <class Prep>
+struct IsStaged<Prep, std::void_t<typename Prep::Point>> : std::true_type {};
+
+template <bool OnePrep, class Prep, class PrepOf, class X>
+void run(PrepOf& prep_of, const X* x, double* out, std::size_t n);
+
+}  // namespace detail
+
+// out[i] = the kernel at x[i] under preparation prep_of(i), for i < n.
+template <class Prep, class PrepOf, class X>
+void block_of(PrepOf&& prep_of, const X* x, double* out, std::size_t n) {
+    detail::run<false, Prep>(prep_of, x, out, n);
+}
+
+// out[i] = the kernel at x[i], for i < n, under one preparation: its at_block.
+template <class Prep, class X>
+void block(const Prep& p, const X* x, double* out, std::size_t n) {
+    auto prep_of = [&p](std::size_t) -> const Prep& { return p; };
+    detail::run<true, Prep>(prep_of, x, out, n);
+}
+
+// A composed kernel: its rows, then an inner kernel (staged or composed) at
+// an argument of its own, then a finish.  C provides
+//     bool settle(X x, double& r) const;   // its rows: true with r
+//     double argument(X x) const;          // the inner kernel's argument
+//     const Inner& inner() const;          // the prepared inner kernel
+//     Op finish(bool row, double r, double& v) const;
+// finish makes the result from a row's r or the inner kernel's result r:
+// done with the result in v, or log_last / exp_last with its argument.  The
+// block runs the rows of a chunk, the inner kernel's block (its own steps,
+// all points together) and the finishes, their logarithms or exponentials
+// together.  C derives from Composed<C, Inner> for at and at_block.
+template <class C, class Inner>
+struct Composed {
+    template <class X>
+    double at(X x) const {
+        const C& c = static_cast<const C&>(*this);
+        double r;
+        const bool row = c.settle(x, r);
+        if (!row) r = c.inner().at(c.argument(x));
+        double v;
+        const Op op = c.finish(row, r, v);
+        return op == Op::done ? v : apply(c, op, v);
+    }
+    template <class X>
+    void at_block(const X* x, double* out, std::size_t n) const {
+        block(static_cast<const C&>(*this), x, out, n);
+    }
+};
+
+namespace detail {
+
+template <class P, class = void>
+struct InnerOf {};
+template <class P>
+struct InnerOf<P, std::void_t<decltype(std::declval<const P&>().inner())>> {
+    using type = std::decay_t<decltype(std::declval<const P&>().inner())>;
+};
+
+template <bool OnePrep, class Prep, class PrepOf, class X>
+void run_composed(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
+    using Inner = typename InnerOf<Prep>::type;
+    by_pieces<BLOCK>(n, [&](std::size_t base, std::size_t count) {
+        bool row[BLOCK];
+        double r[BLOCK];
+        std::uint16_t index[BLOCK];
+        double y[BLOCK];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto& c = prep_of(base + i);
+            row[i] = c.settle(x[base + i], r[i]);
+            if (!row[i]) {
+                index[m] = static_cast<std::uint16_t>(i);
+                y[m++] = c.argument(x[base + i]);
+            }
+        }
+        auto inner_of = [&](std::size_t j) -> const Inner& { return prep_of(base + index[j]).inner(); };
+        run<OnePrep, Inner>(inner_of, y, y, m);
+        for (std::size_t j = 0; j < m; ++j) r[index[j]] = y[j];
+        // The finishes; those that ask for a logarithm or an exponential get
+        // them together.
+        Op op[BLOCK];
+        m = 0;
+        unsigned present = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            op[i] = prep_of(base + i).finish(row[i], r[i], out[base + i]);
+            if (op[i] != Op::done) {
+                index[m++] = static_cast<std::uint16_t>(i);
+                present |= bit_of(op[i]);
+            }
+        }
+        if (m > 0) run_requests<OnePrep, BLOCK>(prep_of, base, index, m, count, op, out + base, present);
+    });
+}
+
+template <bool OnePrep, class Prep, class PrepOf, class X>
+void run(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
+    if constexpr (IsStaged<Prep>::value) {
+        run_staged<OnePrep, Prep>(prep_of, x, out, n);
+    } else {
+        run_composed<OnePrep, Prep>(prep_of, x, out, n);
+    }
+}
+
+}  // namespace detail
+
+// log(arg) = log, known to an outer kernel.
+struct KnownLog {
+    double arg;
+    double log;
+};
+
+// An inner kernel run inside an outer kernel's steps: the outer step starts
+// it at an argument, passes on each of its requests (its *_last ones as
+// plain ones, so that the result comes back to the outer kernel) and resumes
+// it with their values, until it is done.
+template <class Inner>
+struct Nested {
+    typename Inner::Point point;
+    double arg;
+    int k;
+    bool last;  // its last request is out: the value is its result
+
+    // Starts the inner kernel at a: its first request, or done with its
+    // result in v.  (Nothing else needs setting first: a Point of its own.)
+    Op start(const Inner& inner, double a, double& v) {
+        arg = a;
+        k = 0;
+        last = false;
+        return resume(inner, v);
+    }
+    // Continues with the value of its last request in v.
+    Op resume(const Inner& inner, double& v) {
+        if (last) return Op::done;
+        const Op op = inner.step(arg, point, k++, v);
+        last = is_last(op);
+        return function_of(op);
+    }
+    // Answers the inner kernel's requests for a logarithm the outer kernel
+    // already has, log(known.arg) = known.log (the same bits, one logarithm
+    // fewer): takes the request `op` (argument in v) and returns the first one
+    // it cannot answer, or done.
+    template <class... Known>
+    Op known_log(const Inner& inner, Op op, double& v, const Known&... known) {
+        while (op == Op::log) {
+            bool found = false;
+            ((found = found || answer_from(known, v)), ...);
+            if (!found) break;
+            op = resume(inner, v);
+        }
+        return op;
+    }
+
+private:
+    template <class Known>
+    static bool answer_from(const Known& known, double& v) {
+        if (!detail::same_bits(v, known.arg)) return false;
+        v = known.log;
+        return true;
+    }
+};
+
+}  // namespace staged
+
+}  // namespace pradix::num
