@@ -37,6 +37,9 @@ ARGS = {
                                   10.0 ** rng.uniform(-310, 308, 2000), rng.uniform(0.4, 1.6, 2000)])),
     # the switch between the two fractions at 2.1.
     "erf": np.concatenate([around(SPECIAL + [2.1, 6.0, 1e-8]), rng.normal(0, 2, 3000), rng.uniform(-7, 7, 1000)]),
+    # every edge between the fraction's depths and the series' term counts.
+    "atan": np.concatenate([around(SPECIAL + [0.5, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 7.0, 11.0, 25.0, 100.0, 1000.0]),
+                            rng.normal(0, 3, 2000), 10.0 ** rng.uniform(-20, 20, 1000)]),
 }
 
 
@@ -64,6 +67,25 @@ def test_target_gives_scalar_gamma_fractions(target, upper):
         assert np.array_equal(bits(tk.gamma_fraction_n(target, upper, a, x)), want)
         for n in range(1, 10):
             assert np.array_equal(bits(tk.gamma_fraction_n(target, upper, a, x[-n:])), want[-n:])
+
+
+# The fractions some kernels take without their weight or sign: positive
+# arguments only, either side of erf's switch.
+FRACTION_ARGS = np.concatenate([around([1e-300, 2.0 ** -52, 0.5, 1.0, 2.1, 6.0, 20.0, 1e10]),
+                                rng.uniform(0, 8, 2000), 10.0 ** rng.uniform(-20, 20, 500)])
+FRACTION_ARGS = FRACTION_ARGS[FRACTION_ARGS > 0]
+
+
+@pytest.mark.parametrize("target", [name for name, _ in TARGETS])
+@pytest.mark.parametrize("fn", ["erf_fraction_n", "tanh_fraction_n"])
+def test_target_gives_scalar_fractions(target, fn):
+    if target not in RUNNING:
+        pytest.skip(f"this processor does not run the {target} target")
+    x = FRACTION_ARGS
+    want = bits(getattr(tk, fn)("scalar", x))
+    assert np.array_equal(bits(getattr(tk, fn)(target, x)), want)
+    for n in range(1, 19):
+        assert np.array_equal(bits(getattr(tk, fn)(target, x[-n:])), want[-n:])
 
 
 def test_choice():
@@ -114,7 +136,9 @@ PAIRS = grid((0.0, 1e-17, 0.5, 1.0, 2.0, 7.0, 60.0, inf, nan), (0.0, 0.5, 1.0, 3
 CASES = {"dnorm": LOCATION_SCALE, "dlnorm": LOCATION_SCALE, "dlogis": LOCATION_SCALE, "pnorm": LOCATION_SCALE,
          "plnorm": LOCATION_SCALE, "dgamma": SHAPE_SCALE, "dinvgamma": SHAPE_SCALE, "dweibull": SHAPE_SCALE,
          "dchisq": DOF, "dexp": DOF, "dt": DOF, "dbeta": PAIRS, "df": PAIRS,
-         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF, "pf": PAIRS, "pinvgamma": SHAPE_SCALE}
+         "pgamma": SHAPE_SCALE, "pchisq": DOF, "pbeta": PAIRS, "pt": DOF, "pf": PAIRS, "pinvgamma": SHAPE_SCALE,
+         "plogis": LOCATION_SCALE, "pcauchy": LOCATION_SCALE, "plaplace": LOCATION_SCALE, "pexp": DOF,
+         "pweibull": SHAPE_SCALE}
 bad = []
 for name, params in CASES.items():
     fn = getattr(pradix, name)
@@ -127,7 +151,8 @@ for name, params in CASES.items():
 u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53, 1.0, 1.5, -0.5, np.nan],
                     rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
 QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE,
-          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE, "qbeta": PAIRS, "qf": PAIRS}
+          "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE, "qbeta": PAIRS, "qf": PAIRS,
+          "qnorm": LOCATION_SCALE, "qlnorm": LOCATION_SCALE, "qt": DOF}
 for name, params in QCASES.items():
     fn = getattr(pradix, name)
     for p in params:

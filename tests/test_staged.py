@@ -40,6 +40,18 @@ def test_lgamma_n_gives_lgamma_bits(target):
         assert np.array_equal(bits(tk.lgamma_n(x[-n:])), want[-n:])
 
 
+def test_erfinv_block_gives_erfinv_bits(target):
+    # The corrections of a block run in lock-step, each point leaving at its
+    # own end: the same bits as one point at a time, chunks cut anywhere.
+    y = np.concatenate([SPECIAL, -SPECIAL, [1 - 2.0 ** -53, -1 + 2.0 ** -53, 0.9966, -0.9966, 1e-17, 2.5e-16],
+                        rng.uniform(-1, 1, 1500), 1 - 10.0 ** -rng.uniform(0, 17, 200),
+                        -(1 - 10.0 ** -rng.uniform(0, 17, 200)), 10.0 ** -rng.uniform(0, 320, 100)])
+    want = bits(tk.erfinv(y))
+    assert np.array_equal(bits(tk.erfinv_n(y)), want)
+    for n in (1, 7, 63, 64, 65, 129, 300):
+        assert np.array_equal(bits(tk.erfinv_n(y[-n:])), want[-n:])
+
+
 def mixed(values, n):
     """n parameters: the special ones, repeats and fresh values, shuffled."""
     finite = values[np.isfinite(values) & (values >= 0)]

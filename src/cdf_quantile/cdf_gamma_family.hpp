@@ -15,36 +15,101 @@
 
 namespace pradix::cdf_quantile {
 
-inline double pexp(double x, double rate, bool log_p) {
-    if (any_nan(x, rate) || rate < 0.0) return NaN;
-    double t;
-    if (x <= 0.0) {
-        t = 0.0;
-    } else if (rate == INF) {
-        t = 1.0;
-    } else {
-        t = -num::expm1((-rate) * x);  // rate 0 at x = +inf: 0 * inf = NaN
-    }
-    return probability(t, log_p);
+// The exponential and Weibull distribution functions are their
+// preparations evaluated at the point, staged kernels (num/staged.hpp) whose
+// logarithms and exponentials a block takes together.  -expm1(m) takes the
+// exponential exp(m) - 1 where expm1 does, its series otherwise.
+
+namespace detail {
+
+// -expm1(m): the exponential it needs (true, with m in v), or its value in t.
+inline bool negated_expm1(double m, double& v, double& t) {
+    if (num::detail::expm1_takes_exp(m)) return num::answer(v, m);
+    t = -num::expm1(m);
+    return false;
 }
+inline double negated_expm1_from(double e) { return -(e - 1.0); }
+
+}  // namespace detail
+
+struct ExpProbability {
+    double rate;
+    bool log_p;
+    bool invalid;  // NaN or negative rate
+
+    static ExpProbability prepare(double rate, bool log_p) {
+        return {rate, log_p, num::is_nan(rate) || rate < 0.0};
+    }
+
+    struct Point {};
+
+    // -expm1(-rate x), or the rows.  A rate of 0 at x = +inf is 0 * inf: NaN.
+    num::Op step(double x, Point&, int k, double& v) const {
+        if (k > 0) return num::staged::log_if(log_p, detail::negated_expm1_from(v), v);
+        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+        if (x <= 0.0) return num::staged::log_if(log_p, 0.0, v);
+        if (rate == INF) return num::staged::log_if(log_p, 1.0, v);
+        double t;
+        if (detail::negated_expm1((-rate) * x, v, t)) return num::Op::exp;
+        return num::staged::log_if(log_p, t, v);
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+};
+
+inline double pexp(double x, double rate, bool log_p) { return ExpProbability::prepare(rate, log_p).at(x); }
+
+struct WeibullProbability {
+    double shape;
+    double scale;
+    bool log_p;
+    bool invalid;  // NaN, shape or scale below EPS
+
+    static WeibullProbability prepare(double shape, double scale, bool log_p) {
+        return {shape, scale, log_p, any_nan(shape, scale) || shape < EPS || scale < EPS};
+    }
+
+    struct Point {};
+
+    // -expm1(-exp(ln(x / scale) shape)): the logarithm, the power's
+    // exponential and expm1's, or the rows.
+    num::Op step(double x, Point&, int k, double& v) const {
+        double t;
+        switch (k) {
+            case 0:
+                if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+                if (settle(x, t)) return num::staged::log_if(log_p, t, v);
+                v = x / scale;
+                return num::Op::log;
+            case 1:
+                v = v * shape;
+                return num::Op::exp;
+            case 2:
+                if (detail::negated_expm1(-v, v, t)) return num::Op::exp;
+                return num::staged::log_if(log_p, t, v);
+            default:
+                return num::staged::log_if(log_p, detail::negated_expm1_from(v), v);
+        }
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+
+private:
+    // The rows on x: true with the probability in t.
+    bool settle(double x, double& t) const {
+        if (x < EPS) return num::answer(t, 0.0);
+        if (x == INF) return num::answer(t, scale == INF ? NaN : 1.0);
+        if (shape != INF && scale != INF) return false;
+        if (scale == INF) return num::answer(t, 0.0);
+        const double e = x / scale;
+        return num::answer(t, e > 1.0 ? 1.0 : (e == 1.0 ? -num::expm1(-1.0) : 0.0));
+    }
+};
 
 inline double pweibull(double x, double shape, double scale, bool log_p) {
-    if (any_nan(x, shape, scale) || shape < EPS || scale < EPS) return NaN;
-    double t;
-    if (x < EPS) {
-        t = 0.0;
-    } else if (x == INF) {
-        t = scale == INF ? NaN : 1.0;
-    } else if (shape != INF && scale != INF) {
-        const double e = x / scale;
-        t = -num::expm1(-num::exp(num::log(e) * shape));
-    } else if (scale == INF) {
-        t = 0.0;
-    } else {
-        const double e = x / scale;
-        t = e > 1.0 ? 1.0 : (e == 1.0 ? -num::expm1(-1.0) : 0.0);
-    }
-    return probability(t, log_p);
+    return WeibullProbability::prepare(shape, scale, log_p).at(x);
 }
 
 // The gamma-type kernels are their preparations (validity, the rows on the

@@ -103,53 +103,99 @@ inline double plnorm(double x, double mu, double sigma, bool log_p) {
     return LogNormalProbability::prepare(mu, sigma, log_p).at(x);
 }
 
-inline double pcauchy(double x, double mu, double sigma, bool log_p) {
-    if (any_nan(x, mu, sigma) || sigma < 0.0) return NaN;
-    double t;
-    if (num::is_finite(x) && num::is_finite(mu)) {
-        // sigma = 0 gives 1, 0, or NaN at x = mu, through the quotient.
-        t = sigma == INF ? 0.5 : cauchy_core((x - mu) / sigma);
-    } else if (sigma == INF || same_infinity(x, mu)) {
-        t = NaN;
-    } else {
-        t = limit_of_location(x, mu);
+// The Cauchy, Laplace and logistic distribution functions are their
+// preparations evaluated at the point, staged kernels like the normal's: the
+// rows, then the regular formula around one lane function (atan, exp, the
+// tanh fraction), then t or log(t).
+
+struct CauchyProbability {
+    double mu;
+    double sigma;
+    bool log_p;
+    bool invalid;  // a NaN parameter or sigma < 0
+
+    static CauchyProbability prepare(double mu, double sigma, bool log_p) {
+        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
     }
-    return probability(t, log_p);
+
+    struct Point {};
+
+    // x and mu finite: the core at (x - mu) / sigma (sigma = 0 gives 1, 0,
+    // or NaN at x = mu, through the quotient), 1/2 for sigma = +inf.
+    num::Op step(double x, Point&, int k, double& v) const {
+        if (k > 0) return num::staged::log_if(log_p, cauchy_from_atan(v), v);
+        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+        double t;
+        if (num::is_finite(x) && num::is_finite(mu)) {
+            if (sigma == INF) return num::staged::log_if(log_p, 0.5, v);
+            const double z = (x - mu) / sigma;
+            if (cauchy_core_settle(z, t)) return num::staged::log_if(log_p, t, v);
+            v = z;
+            return num::Op::atan;
+        }
+        t = (sigma == INF || same_infinity(x, mu)) ? NaN : limit_of_location(x, mu);
+        return num::staged::log_if(log_p, t, v);
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+};
+
+inline double pcauchy(double x, double mu, double sigma, bool log_p) {
+    return CauchyProbability::prepare(mu, sigma, log_p).at(x);
 }
 
-inline double plaplace(double x, double mu, double sigma, bool log_p) {
-    if (any_nan(x, mu, sigma) || sigma < 0.0) return NaN;
-    double t;
-    if (regular_location_scale(x, mu, sigma)) {
-        const double h = num::abs(x - mu);
-        const double s = num::sgn(x - mu) * 0.5;
-        t = (1.0 - num::exp(-h / sigma)) * s + 0.5;
-    } else if (same_infinity(x, mu)) {
-        t = NaN;
-    } else if (sigma == INF) {
-        t = (num::is_inf(x) || num::is_inf(mu)) ? NaN : 0.5;
-    } else if (sigma == 0.0) {
-        t = num::sgn(x - mu) * 0.5 + 0.5;
-    } else {
-        t = limit_of_location(x, mu);
+struct LaplaceProbability {
+    double mu;
+    double sigma;
+    bool log_p;
+    bool invalid;  // a NaN parameter or sigma < 0
+
+    static LaplaceProbability prepare(double mu, double sigma, bool log_p) {
+        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
     }
-    return probability(t, log_p);
+
+    struct Point {
+        double s;  // sgn(x - mu) / 2
+    };
+
+    // (1 - exp(-|x - mu| / sigma)) sgn(x - mu) / 2 + 1/2, or the rows.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        if (k > 0) return num::staged::log_if(log_p, (1.0 - v) * pt.s + 0.5, v);
+        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+        if (regular_location_scale(x, mu, sigma)) {
+            const double h = num::abs(x - mu);
+            pt.s = num::sgn(x - mu) * 0.5;
+            v = -h / sigma;
+            return num::Op::exp;
+        }
+        double t;
+        if (same_infinity(x, mu)) {
+            t = NaN;
+        } else if (sigma == INF) {
+            t = (num::is_inf(x) || num::is_inf(mu)) ? NaN : 0.5;
+        } else if (sigma == 0.0) {
+            t = num::sgn(x - mu) * 0.5 + 0.5;
+        } else {
+            t = limit_of_location(x, mu);
+        }
+        return num::staged::log_if(log_p, t, v);
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+};
+
+inline double plaplace(double x, double mu, double sigma, bool log_p) {
+    return LaplaceProbability::prepare(mu, sigma, log_p).at(x);
 }
 
 namespace detail {
 
-// tanh(r) for r > 0 by its continued fraction, T_35 = 69,
-// T_k = (2k - 1) + s / T_(k+1), s = r^2.
-inline double tanh_cf_pos(double r) {
-    const double s = r * r;
-    double t = 69.0;
-    for (int k = 34; k >= 2; --k) t = static_cast<double>(2 * k - 1) + s / t;
-    return r / ((r * r) / t + 1.0);
-}
-
-inline double logistic_tanh(double r) {
-    if (num::near_zero(r)) return 0.0;
-    double th = r > 0.0 ? tanh_cf_pos(r) : -tanh_cf_pos(-r);
+// tanh(r) from the fraction's value f at |r| (lanes::tanh_fraction): with
+// the sign of r, a NaN taken as the sign of r, clamped into [-1, 1].
+inline double logistic_tanh_from(double r, double f) {
+    const double th = r > 0.0 ? f : -f;
     if (num::is_nan(th)) return num::sgn(r);
     if (th > 1.0) return 1.0;
     if (th < -1.0) return -1.0;
@@ -158,24 +204,53 @@ inline double logistic_tanh(double r) {
 
 }  // namespace detail
 
-inline double plogis(double x, double mu, double sigma, bool log_p) {
-    if (any_nan(x, mu, sigma) || sigma < 0.0) return NaN;
-    double t;
-    if (regular_location_scale(x, mu, sigma)) {
-        const double r = (x - mu) / (sigma + sigma);
-        t = (detail::logistic_tanh(r) + 1.0) * 0.5;
-    } else if (same_infinity(x, mu)) {
-        t = NaN;
-    } else if (sigma == INF) {
-        t = (num::is_inf(x) || num::is_inf(mu)) ? NaN : 0.5;
-    } else if (x == INF || mu == -INF) {
-        t = 1.0;
-    } else if (x == -INF || mu == INF) {
-        t = 0.0;
-    } else {
-        t = x > mu ? 1.0 : (x == mu ? 0.5 : 0.0);
+struct LogisticProbability {
+    double mu;
+    double sigma;
+    bool log_p;
+    bool invalid;  // a NaN parameter or sigma < 0
+
+    static LogisticProbability prepare(double mu, double sigma, bool log_p) {
+        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
     }
-    return probability(t, log_p);
+
+    struct Point {
+        double r;  // (x - mu) / (2 sigma)
+    };
+
+    static double from_tanh(double th) { return (th + 1.0) * 0.5; }
+
+    // (tanh(r) + 1) / 2, r = (x - mu) / (2 sigma), or the rows.
+    num::Op step(double x, Point& pt, int k, double& v) const {
+        if (k > 0) return num::staged::log_if(log_p, from_tanh(detail::logistic_tanh_from(pt.r, v)), v);
+        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+        if (regular_location_scale(x, mu, sigma)) {
+            pt.r = (x - mu) / (sigma + sigma);
+            if (num::near_zero(pt.r)) return num::staged::log_if(log_p, from_tanh(0.0), v);
+            v = pt.r > 0.0 ? pt.r : -pt.r;
+            return num::Op::tanh_fraction;
+        }
+        double t;
+        if (same_infinity(x, mu)) {
+            t = NaN;
+        } else if (sigma == INF) {
+            t = (num::is_inf(x) || num::is_inf(mu)) ? NaN : 0.5;
+        } else if (x == INF || mu == -INF) {
+            t = 1.0;
+        } else if (x == -INF || mu == INF) {
+            t = 0.0;
+        } else {
+            t = x > mu ? 1.0 : (x == mu ? 0.5 : 0.0);
+        }
+        return num::staged::log_if(log_p, t, v);
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+};
+
+inline double plogis(double x, double mu, double sigma, bool log_p) {
+    return LogisticProbability::prepare(mu, sigma, log_p).at(x);
 }
 
 inline double punif(double x, double a, double b, bool log_p) {

@@ -40,10 +40,17 @@ inline double limit_of_location(double x, double mu) {
 // Standard Cauchy distribution function; also Student's t with one degree
 // of freedom.  A NaN z (0 / 0 when x = mu and sigma = 0) gives the quiet NaN
 // 0x7FF8000000000000, not the processor's negative default NaN.
+// Its rows (true with the value in t), and the value from atan(z).
+inline bool cauchy_core_settle(double z, double& t) {
+    if (num::is_nan(z)) return answer(t, NaN);
+    if (num::near_zero(z)) return answer(t, 0.5);
+    return false;
+}
+inline double cauchy_from_atan(double a) { return a / num::PI + 0.5; }
+
 inline double cauchy_core(double z) {
-    if (num::is_nan(z)) return NaN;
-    if (num::near_zero(z)) return 0.5;
-    return num::atan(z) / num::PI + 0.5;
+    double t;
+    return cauchy_core_settle(z, t) ? t : cauchy_from_atan(num::atan(z));
 }
 
 }  // namespace pradix::cdf_quantile

@@ -10,6 +10,8 @@
 // is NaN; between 1/2 and about 0.9 the tail corrections need not settle.
 #pragma once
 
+#include <cstdint>
+
 #include "../density/beta_family.hpp"
 #include "block_form.hpp"
 #include "cdf_beta_family.hpp"
@@ -165,16 +167,18 @@ inline TApproximation t_approximation(double n) {
 }
 
 // Body: a normal deviate x for P / 2 put through the expansion, no polish.
-inline double t_body(double P, double n, const TApproximation& t) {
-    const double x = qnorm(P * 0.5, 0.0, 1.0);
+// The exponent v of the expansion from x; then w = expm1(v) above 0.1
+// (through exp: v > 0.1 is where expm1 takes it), its series below; the
+// magnitude is sqrt(w n).
+inline double t_body_exponent(double x, double n, const TApproximation& t) {
     const double c_dof = n < T_SMALL_DOF ? ((n - 4.5) * 0.3) * (x + 0.6) + t.c : t.c;
     const double c_x = (((x * 0.05 * t.d - 5.0) * x - 7.0) * x - 2.0) * x + (t.b + c_dof);
     const double x2 = x * x;
     const double u = (((((x2 * 0.4 + 6.3) * x2 + 36.0) * x2 + T_EXPANSION) / c_x - x2 - 3.0) / t.b + 1.0) * x;
-    const double v = (u * t.a) * u;
-    const double w = v > T_EXPM1_ABOVE ? num::expm1(v) : ((v + 4.0) * v + 12.0) * (v * v) / 24.0 + v;
-    return num::sqrt(w * n);
+    return (u * t.a) * u;
 }
+inline bool t_body_takes_exp(double v) { return v > T_EXPM1_ABOVE; }
+inline double t_body_series(double v) { return ((v + 4.0) * v + 12.0) * (v * v) / 24.0 + v; }
 
 // Tail: an algebraic start from y, then six Newton-type corrections on pt
 // and dt (prepared once for n), each with a second-order term.
@@ -198,7 +202,10 @@ inline double t_tail(double P, double n, double y, const TApproximation& t, cons
 
 // Student's t quantile prepared for its dof: Hill's constants and the
 // exponent 2 / n once; the tail's pt and dt are prepared on the first tail
-// point, since the body needs neither.
+// point, since the body needs neither.  A staged kernel (num/staged.hpp):
+// the body's logarithm, exponentials and normal quantile (erfinv's steps)
+// run in a block with the other points'; a tail point runs its corrections
+// on its own.
 class TQuantile {
 public:
     static TQuantile prepare(double dof) {
@@ -206,6 +213,7 @@ public:
         q.invalid_ = num::is_nan(dof) || dof < EPS;
         if (q.invalid_) return q;
         q.n_ = dof;
+        q.normal_ = NormalQuantile::prepare(0.0, 1.0);
         q.regular_ = dof != 1.0 && dof != 2.0 && dof != INF;
         if (q.regular_) {
             q.t_ = detail::t_approximation(dof);
@@ -214,35 +222,88 @@ public:
         return q;
     }
 
-    double at(double p) const {
-        double v;
-        if (quantile_ends(p, invalid_, -INF, INF, v)) return v;
-        const double dof = n_;
-        if (dof == 1.0) return num::tan((p - 0.5) * num::PI);
-        if (dof == 2.0) return ((p + p) - 1.0) / num::sqrt((1.0 - p) * (p + p));
-        if (dof == INF) return qnorm(p, 0.0, 1.0);
-        const double P = p < 0.5 ? p + p : (1.0 - p) + (1.0 - p);
-        const double T = magnitude(P);
-        return p < 0.5 ? -T : T;
+    enum class Phase : std::uint8_t { logarithm, power, normal, body_exp };
+
+    struct Point {
+        double P;  // the two-tailed probability
+        Phase phase;
+        num::staged::Nested<NormalQuantile> normal;  // at p, or at P / 2 in the body
+    };
+
+    // The rows and closed forms; otherwise the magnitude T for P: y =
+    // (P d)^(2/n) through a logarithm and an exponential, then the body (the
+    // normal deviate for P / 2, the expansion, its exponential) or the tail.
+    num::Op step(double p, Point& pt, int k, double& v) const {
+        num::Op op;
+        if (k == 0) {
+            if (quantile_ends(p, invalid_, -INF, INF, v)) return num::Op::done;
+            if (n_ == 1.0) return num::staged::result(num::tan((p - 0.5) * num::PI), v);
+            if (n_ == 2.0) return num::staged::result(((p + p) - 1.0) / num::sqrt((1.0 - p) * (p + p)), v);
+            if (n_ == INF) {
+                pt.phase = Phase::normal;
+                op = pt.normal.start(normal_, p, v);
+                return op;
+            }
+            pt.P = p < 0.5 ? p + p : (1.0 - p) + (1.0 - p);
+            const double pd = pt.P * t_.d;
+            if (pd < 0.0) return region(p, pt, NaN, v);
+            pt.phase = Phase::logarithm;
+            v = pd;
+            return num::Op::log;
+        }
+        switch (pt.phase) {
+            case Phase::logarithm:
+                pt.phase = Phase::power;
+                v = v * exponent_;
+                return num::Op::exp;
+            case Phase::power:
+                return region(p, pt, v, v);
+            case Phase::normal:
+                op = pt.normal.resume(normal_, v);
+                if (op != num::Op::done || n_ == INF) return op;
+                return body(p, pt, v);
+            default:
+                return signed_magnitude(p, num::sqrt((v - 1.0) * n_), v);
+        }
     }
 
+    double at(double p) const { return num::staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
+
 private:
-    // Magnitude of the quantile whose upper tail is P / 2.
-    double magnitude(double P) const {
-        const double pd = P * t_.d;
-        const double y = pd < 0.0 ? NaN : num::exp(num::log(pd) * exponent_);
-        if (y > t_.a + detail::T_BODY_MARGIN) return detail::t_body(P, n_, t_);
+    // With y known: the body from the normal deviate for P / 2, or the tail.
+    num::Op region(double p, Point& pt, double y, double& v) const {
+        if (y > t_.a + detail::T_BODY_MARGIN) {
+            pt.phase = Phase::normal;
+            const num::Op op = pt.normal.start(normal_, pt.P * 0.5, v);
+            return op == num::Op::done ? body(p, pt, v) : op;
+        }
         if (!tail_ready_) {
             cdf_ = TProbability::prepare(n_, false);
             pdf_ = density::TDensity::prepare(n_, false);
             tail_ready_ = true;
         }
-        return detail::t_tail(P, n_, y, t_, cdf_, pdf_);
+        return signed_magnitude(p, detail::t_tail(pt.P, n_, y, t_, cdf_, pdf_), v);
     }
+
+    // The body from the normal deviate in v: the expansion's exponential
+    // asked for, or the magnitude from its series.
+    num::Op body(double p, Point& pt, double& v) const {
+        const double e = detail::t_body_exponent(v, n_, t_);
+        if (detail::t_body_takes_exp(e)) {
+            pt.phase = Phase::body_exp;
+            v = e;
+            return num::Op::exp;
+        }
+        return signed_magnitude(p, num::sqrt(detail::t_body_series(e) * n_), v);
+    }
+
+    static num::Op signed_magnitude(double p, double T, double& v) { return num::staged::result(p < 0.5 ? -T : T, v); }
 
     bool invalid_;  // NaN or dof below EPS
     bool regular_;  // not 1, 2 or +inf
     double n_;
+    NormalQuantile normal_;  // standard
     detail::TApproximation t_;
     double exponent_;  // 2 / n
     mutable bool tail_ready_;

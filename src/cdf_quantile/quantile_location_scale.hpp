@@ -7,7 +7,8 @@
 
 #include <cstddef>
 
-#include "../num/erf.hpp"
+#include "../num/erfinv.hpp"
+#include "../num/staged.hpp"
 #include "conventions.hpp"
 #include "log_quantile.hpp"
 
@@ -31,16 +32,55 @@ inline bool location_scale_quantile_rules(double p, double mu, double sigma, dou
     return true;
 }
 
-inline double qnorm(double p, double mu, double sigma) {
-    double out;
-    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
-    return (sigma * num::SQRT2) * num::erfinv((p + p) - 1.0) + mu;
-}
+// The normal and log-normal quantiles are their preparations evaluated at
+// p, staged kernels on erfinv's steps (num/erfinv.hpp): at_block runs a
+// block of points through erfinv's corrections in lock-step.
 
-inline double qlnorm(double p, double mu, double sigma) {
-    if (bad_probability(p) || num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0) return NaN;
-    return num::exp(qnorm(p, mu, sigma));
-}
+// (sigma sqrt 2) erfinv(2p - 1) + mu.
+struct NormalQuantile {
+    double mu;
+    double sigma;
+    num::ErfInv erfinv;
+
+    static NormalQuantile prepare(double mu, double sigma) { return {mu, sigma, num::ErfInv::prepare()}; }
+
+    using Point = num::ErfInv::Point;
+
+    num::Op step(double p, Point& pt, int k, double& v) const {
+        if (k == 0 && location_scale_quantile_rules(p, mu, sigma, v)) return num::Op::done;
+        const num::Op op = erfinv.step((p + p) - 1.0, pt, k, v);
+        return op == num::Op::done ? num::staged::result((sigma * num::SQRT2) * v + mu, v) : op;
+    }
+
+    double at(double p) const { return num::staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
+};
+
+inline double qnorm(double p, double mu, double sigma) { return NormalQuantile::prepare(mu, sigma).at(p); }
+
+// exp(qnorm(p, mu, sigma)), the normal's rules included; sigma = +inf is
+// valid here and gives the normal's NaN.
+struct LogNormalQuantile {
+    NormalQuantile normal;
+    bool invalid;  // NaN or negative sigma, NaN mu
+
+    static LogNormalQuantile prepare(double mu, double sigma) {
+        return {NormalQuantile::prepare(mu, sigma), num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0};
+    }
+
+    using Point = NormalQuantile::Point;
+
+    num::Op step(double p, Point& pt, int k, double& v) const {
+        if (k == 0 && (bad_probability(p) || invalid)) return num::staged::result(NaN, v);
+        const num::Op op = normal.step(p, pt, k, v);
+        return op == num::Op::done ? num::Op::exp_last : op;
+    }
+
+    double at(double p) const { return num::staged::at(*this, p); }
+    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
+};
+
+inline double qlnorm(double p, double mu, double sigma) { return LogNormalQuantile::prepare(mu, sigma).at(p); }
 
 inline double qcauchy(double p, double mu, double sigma) {
     double out;

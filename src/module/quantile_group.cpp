@@ -12,7 +12,7 @@ namespace pradix {
 
 void register_quantiles(py::module_& m) {
     using py::arg;
-    def_vectorized<&cdf_quantile::qnorm>(m, "qnorm", arg("p"), arg("mu") = 0, arg("sigma") = 1);
+    def_vectorized<&cdf_quantile::qnorm, cdf_quantile::NormalQuantile>(m, "qnorm", arg("p"), arg("mu") = 0, arg("sigma") = 1);
     def_vectorized<&cdf_quantile::qbern>(m, "qbern", arg("p"), arg("prob"));
     def_vectorized<&cdf_quantile::qbeta, cdf_quantile::BetaQuantile>(m, "qbeta", arg("p"), arg("a"), arg("b"));
     def_vectorized<&cdf_quantile::qbinom, cdf_quantile::BinomialQuantile>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
@@ -23,7 +23,7 @@ void register_quantiles(py::module_& m) {
     def_vectorized<&cdf_quantile::qgamma, cdf_quantile::GammaQuantile>(m, "qgamma", arg("p"), arg("shape"), arg("scale"));
     def_vectorized<&cdf_quantile::qinvgamma, cdf_quantile::InvGammaQuantile>(m, "qinvgamma", arg("p"), arg("shape"), arg("scale"));
     def_vectorized<&cdf_quantile::qlaplace, cdf_quantile::LaplaceQuantile>(m, "qlaplace", arg("p"), arg("mu"), arg("sigma"));
-    def_vectorized<&cdf_quantile::qlnorm>(m, "qlnorm", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qlnorm, cdf_quantile::LogNormalQuantile>(m, "qlnorm", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qlogis, cdf_quantile::LogisticQuantile>(m, "qlogis", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qpois, cdf_quantile::PoissonQuantile>(m, "qpois", arg("p"), arg("rate"));
     def_vectorized<&cdf_quantile::qt, cdf_quantile::TQuantile>(m, "qt", arg("p"), arg("dof"));

@@ -26,6 +26,7 @@
 #include "exp_log.hpp"
 #include "lanes/fractions.hpp"
 #include "lanes/table.hpp"
+#include "trig.hpp"
 
 namespace pradix::num {
 
@@ -51,8 +52,28 @@ inline void scalar_gamma_upper(double a, const double* x, double* out, std::size
     for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a, x[i]);
 }
 
-inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,        &scalar_erf_above,
-                              &scalar_erf_below, &scalar_gamma_lower, &scalar_gamma_upper};
+// f(x[i]) for a fraction of one argument, or of a depth the same for all.
+template <double (*F)(double)>
+void scalar_each(const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = F(x[i]);
+}
+template <double (*F)(int, double)>
+void scalar_at_depth(int depth, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = F(depth, x[i]);
+}
+
+inline constexpr Table SCALAR{"scalar",
+                              &scalar_exp,
+                              &scalar_log,
+                              &scalar_erf_above,
+                              &scalar_erf_below,
+                              &scalar_gamma_lower,
+                              &scalar_gamma_upper,
+                              &scalar_each<&erf_above_fraction<double>>,
+                              &scalar_each<&erf_below_fraction<double>>,
+                              &scalar_each<&tanh_fraction<double>>,
+                              &scalar_at_depth<&atan_fraction<double>>,
+                              &scalar_at_depth<&atan_series<double>>};
 
 inline const Table* active = &SCALAR;
 
@@ -159,6 +180,75 @@ inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Tabl
             const double xi = x[at + index[j]];
             const double v = complement[j] ? av[na++] : bv[nb++];
             out[at + index[j]] = xi < 0.0 ? -v : v;
+        }
+    });
+}
+
+// out[i] = erf's fraction at x[i] > 0 without its weight (detail::
+// erf_fraction): the side chosen by erf_takes_complement, as erf does, the
+// points of each side together.  out may be x.
+inline void erf_fraction_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
+        std::uint16_t index[2][BLOCK];
+        double side[2][BLOCK];
+        std::size_t m[2] = {0, 0};
+        for (std::size_t i = 0; i < count; ++i) {
+            const int s = detail::erf_takes_complement(x[at + i]) ? 0 : 1;
+            index[s][m[s]] = static_cast<std::uint16_t>(i);
+            side[s][m[s]++] = x[at + i];
+        }
+        t.erf_above_fraction(side[0], side[0], m[0]);
+        t.erf_below_fraction(side[1], side[1], m[1]);
+        for (int s = 0; s < 2; ++s) {
+            for (std::size_t j = 0; j < m[s]; ++j) out[at + index[s][j]] = side[s][j];
+        }
+    });
+}
+
+// out[i] = atan(x[i]) for i < n, bit for bit; out may be x.  atan's depth
+// (the fraction's levels or the series' terms) depends on |x|: the points
+// are sorted by it (atan_form, the one choice scalar and block both make)
+// and each depth runs in lanes on its own.
+inline void atan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    constexpr int DEPTHS = detail::ATAN_DEPTH_MAX + 1;  // a depth's number says the form
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
+        std::uint16_t index[BLOCK];  // elements left to the fractions
+        std::uint8_t depth[BLOCK];
+        std::size_t start[DEPTHS + 1] = {};
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double xi = x[at + i];
+            if (detail::atan_settle(xi, out[at + i])) continue;
+            const detail::AtanForm f = detail::atan_form(xi < 0.0 ? -xi : xi);
+            index[m] = static_cast<std::uint16_t>(i);
+            depth[m++] = static_cast<std::uint8_t>(f.n);
+            ++start[f.n + 1];
+        }
+        for (int d = 0; d < DEPTHS; ++d) start[d + 1] += start[d];
+        // Sorted by depth (stable): |x| and where it came from.
+        double ax[BLOCK];
+        std::uint16_t from[BLOCK];
+        std::size_t next[DEPTHS];
+        for (int d = 0; d < DEPTHS; ++d) next[d] = start[d];
+        for (std::size_t j = 0; j < m; ++j) {
+            const std::size_t k = next[depth[j]]++;
+            const double xi = x[at + index[j]];
+            ax[k] = xi < 0.0 ? -xi : xi;
+            from[k] = index[j];
+        }
+        for (int d = 0; d < DEPTHS; ++d) {
+            const std::size_t c = start[d + 1] - start[d];
+            if (c == 0) continue;
+            double* a = ax + start[d];
+            if (detail::atan_depth_is_series(d)) {
+                t.atan_series(d, a, a, c);
+            } else {
+                t.atan_fraction(d, a, a, c);
+            }
+        }
+        for (std::size_t k = 0; k < m; ++k) {
+            const std::size_t i = from[k];
+            out[at + i] = x[at + i] < 0.0 ? -ax[k] : ax[k];
         }
     });
 }

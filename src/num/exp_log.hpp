@@ -139,9 +139,19 @@ inline double log(double x) {
     return s.done ? s.value : detail::log_join(s, detail::log_cf(s.u));
 }
 
+namespace detail {
+
+// expm1's switch: exp(x) - 1 where x != 0 and |x| > 1e-4 (false for NaN),
+// its series otherwise.  Kernels that take the exponential in a block ask
+// the same.
+inline constexpr double EXPM1_SERIES_UP_TO = 1e-4;
+inline bool expm1_takes_exp(double x) { return x != 0.0 && abs(x) > EXPM1_SERIES_UP_TO; }
+
+}  // namespace detail
+
 inline double expm1(double x) {
     if (is_nan(x)) return x;
-    if (x != 0.0 && abs(x) > 1e-4) return exp(x) - 1.0;
+    if (detail::expm1_takes_exp(x)) return exp(x) - 1.0;
     return ((((x * x / 120.0 + x / 24.0) * x + x / 6.0) * x + x * 0.5) * x) + x;
 }
 

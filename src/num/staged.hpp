@@ -3,9 +3,9 @@
 // not.  This header states the contract every preparation keeps.
 //
 // A kernel's work at a point is its rows, then per-point arithmetic broken
-// only where it needs a logarithm, an exponential, an error function or an
-// incomplete gamma fraction (the lane functions, whose block forms run many
-// arguments side by side: blocks.hpp).  The kernel writes that work once, as
+// only where it needs a logarithm, an exponential, an error function, an
+// arctangent or a continued fraction (the lane functions, whose block forms
+// run many arguments side by side: blocks.hpp).  The kernel writes that work once, as
 // a step function that advances one point from one lane function to the
 // next:
 //
@@ -25,8 +25,8 @@
 // staged::at runs one point, calling num::log, num::exp and so on directly;
 // it is the kernel's `at`.  staged::block runs a block of points: each round
 // evaluates together the arguments of every point that asks for the same
-// lane function (log_n, exp_n, erf_n, the lane table's fractions) and gives
-// each point its value back.  Every lane function gives its scalar bits in a
+// lane function (log_n, exp_n, erf_n, atan_n, the lane table's fractions)
+// and gives each point its value back.  Every lane function gives its scalar bits in a
 // block, so both runs feed each point the same values through the same
 // steps: a block gives at's bits for every point, on every lane target, and
 // a change to the arithmetic reaches both or neither.
@@ -72,6 +72,7 @@
 #include "erf.hpp"
 #include "exp_log.hpp"
 #include "lanes/fractions.hpp"
+#include "trig.hpp"
 
 namespace pradix::num {
 
@@ -85,13 +86,16 @@ enum class Op : std::uint8_t {
     erf,
     gamma_lower,  // the lower incomplete gamma fraction at fraction_shape()
     gamma_upper,  // the upper one
+    erf_fraction,   // erf's fraction at v > 0 without its weight (detail::erf_fraction)
+    tanh_fraction,  // the logistic's tanh fraction at v > 0 (lanes::tanh_fraction)
+    atan,
     log_last,
     exp_last,
 };
 
 namespace staged {
 
-inline constexpr int OP_KINDS = 6;  // done .. gamma_upper
+inline constexpr int OP_KINDS = 9;  // done .. atan
 
 // The lane function an op applies (log_last as log, exp_last as exp).
 inline constexpr Op function_of(Op op) {
@@ -139,6 +143,9 @@ double apply(const Prep& p, Op op, double v) {
         case Op::erf: return erf(v);
         case Op::gamma_lower: return lanes::gamma_lower(fraction_shape(p), v);
         case Op::gamma_upper: return lanes::gamma_upper(fraction_shape(p), v);
+        case Op::erf_fraction: return detail::erf_fraction(v);
+        case Op::tanh_fraction: return lanes::tanh_fraction(v);
+        case Op::atan: return atan(v);
         default: return v;
     }
 }
@@ -179,7 +186,10 @@ inline void run_function(Op f, double a, const double* v, double* out, std::size
         case Op::exp: exp_n(v, out, c); break;
         case Op::erf: erf_n(v, out, c); break;
         case Op::gamma_lower: lanes::active->gamma_lower(a, v, out, c); break;
-        default: lanes::active->gamma_upper(a, v, out, c); break;
+        case Op::gamma_upper: lanes::active->gamma_upper(a, v, out, c); break;
+        case Op::erf_fraction: erf_fraction_n(v, out, c); break;
+        case Op::tanh_fraction: lanes::active->tanh_fraction(v, out, c); break;
+        default: atan_n(v, out, c); break;
     }
 }
 

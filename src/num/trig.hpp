@@ -16,11 +16,14 @@
 // atan uses the asymptotic series pi/2 - 1/x + sum of t_d above 2.5, with
 // 2 to 10 terms by the size of x (summed from the smallest term up), and
 // the continued fraction x / (w / A_2 + 1), A_d = d^2 w / A_(d+1) + (2d-1),
-// of depth 15 to 52 below.  Both are odd functions.
+// of depth 15 to 52 below.  Both are odd functions.  atan's series and
+// fraction are written once for scalars and lanes (lanes/fractions.hpp);
+// atan_n (blocks.hpp) runs many arguments at once.
 #pragma once
 
 #include "common.hpp"
 #include "integer.hpp"
+#include "lanes/fractions.hpp"
 
 namespace pradix::num {
 
@@ -67,27 +70,35 @@ inline int atan_cf_depth(double x) {
     return 52;
 }
 
+// How atan_pos evaluates x > 0: the series with n terms above 2.5,
+// otherwise the fraction of depth n.  The two ranges of n do not meet, so n
+// alone names the form (atan_depth_is_series); the block form sorts its
+// points by n.
+inline constexpr double ATAN_SERIES_ABOVE = 2.5;
+inline constexpr int ATAN_DEPTH_MAX = 52;
+
+struct AtanForm {
+    bool series;
+    int n;
+};
+
+inline AtanForm atan_form(double x) {
+    if (x > ATAN_SERIES_ABOVE) return {true, atan_series_terms(x)};
+    return {false, atan_cf_depth(x)};
+}
+
+inline constexpr bool atan_depth_is_series(int n) { return n <= lanes::ATAN_TERMS_MAX; }
+
 inline double atan_pos(double x) {
-    const double w = x * x;
-    if (x > 2.5) {
-        const int n = atan_series_terms(x);
-        double t[11];
-        double p = w * x;  // p_2
-        for (int d = 2; d <= n; ++d) {
-            t[d] = 1.0 / (static_cast<double>(4 * d - 5) * p) -
-                   1.0 / ((static_cast<double>(4 * d - 3) * p) * w);
-            p = (w * p) * w;
-        }
-        double s = t[n];
-        for (int d = n - 1; d >= 2; --d) s = s + t[d];
-        return s + (HALF_PI - 1.0 / x);
-    }
-    const int n = atan_cf_depth(x);
-    double a = static_cast<double>(2 * n - 1);
-    for (int d = n - 1; d >= 2; --d) {
-        a = (static_cast<double>(d * d) * w) / a + static_cast<double>(2 * d - 1);
-    }
-    return x / (w / a + 1.0);
+    const AtanForm f = atan_form(x);
+    return f.series ? lanes::atan_series(f.n, x) : lanes::atan_fraction(f.n, x);
+}
+
+// The rows of atan, before any fraction: true, with the value in v.
+inline bool atan_settle(double x, double& v) {
+    if (is_nan(x)) return answer(v, x);
+    if (near_zero(x)) return answer(v, 0.0);
+    return false;
 }
 
 }  // namespace detail
@@ -99,8 +110,8 @@ inline double tan(double x) {
 }
 
 inline double atan(double x) {
-    if (is_nan(x)) return x;
-    if (near_zero(x)) return 0.0;
+    double v;
+    if (detail::atan_settle(x, v)) return v;
     return x < 0.0 ? -detail::atan_pos(-x) : detail::atan_pos(x);
 }
 

@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 
 #include "num/erf.hpp"
+#include "num/erfinv.hpp"
 #include "num/gauss_legendre.hpp"
 #include "num/incomplete_beta.hpp"
 #include "num/incomplete_gamma.hpp"

@@ -67,6 +67,16 @@ void expose_lanes(py::module_& m) {
     m.def("exp_n", &run<&pradix::num::exp_n>);
     m.def("log_n", &run<&pradix::num::log_n>);
     m.def("erf_n", &run<&pradix::num::erf_n>);
+    m.def("atan_n", &run<&pradix::num::atan_n>);
+    // erf's fraction without its weight, each side as erf chooses it.
+    m.def("erf_fraction_n", &run<&pradix::num::erf_fraction_n>);
+    // The logistic's tanh fraction at r > 0, through a named target.
+    m.def("tanh_fraction_n", [](const std::string& name, py::array_t<double, py::array::c_style | py::array::forcecast> r) {
+        const Table& t = by_name(name);
+        py::array_t<double> out(r.size());
+        t.tanh_fraction(r.data(), out.mutable_data(), static_cast<std::size_t>(r.size()));
+        return out;
+    });
     // The incomplete gamma function's lower or upper fraction at shape a,
     // through a named target.
     m.def("gamma_fraction_n", [](const std::string& name, bool upper, double a,

@@ -6,6 +6,7 @@
 #include "density/beta_family.hpp"
 #include "density/gamma_family.hpp"
 #include "num/blocks.hpp"
+#include "num/erfinv.hpp"
 #include "num/log_gamma.hpp"
 #include "num/staged.hpp"
 #include "testkit.hpp"
@@ -47,6 +48,13 @@ std::vector<double> lgammas(const Array& a) {
 }  // namespace
 
 void expose_staged(py::module_& m) {
+    // erfinv's block: the points' corrections in lock-step, on the target
+    // use_lanes set.
+    m.def("erfinv_n", [](const Array& y) {
+        py::array_t<double> out(y.size());
+        pradix::num::ErfInv::prepare().at_block(y.data(), out.mutable_data(), static_cast<std::size_t>(y.size()));
+        return out;
+    });
     m.def("lgamma_n", [](const Array& x) {
         py::array_t<double> out(x.size());
         pradix::num::lgamma_n(x.data(), out.mutable_data(), static_cast<std::size_t>(x.size()));

@@ -1,5 +1,5 @@
-// A lane target: the continued fractions of exp, log, erf and the
-// incomplete gamma function over arrays,
+// A lane target: the continued fractions of exp, log, erf, the incomplete
+// gamma function, the logistic's tanh and atan over arrays,
 // out[i] = fraction(in[i]) for i < n, bit for bit the scalar fraction.
 // Each target (scalar, or one instruction set) provides one such table of
 // plain function pointers; the block functions of blocks.hpp call whichever
@@ -23,6 +23,15 @@ struct Table {
     // gamma_lower(a, x[i]) and gamma_upper(a, x[i])
     void (*gamma_lower)(double a, const double* x, double* out, std::size_t n);
     void (*gamma_upper)(double a, const double* x, double* out, std::size_t n);
+    // erf_above_fraction(x[i]) and erf_below_fraction(x[i]): erf's fractions
+    // without their weight
+    void (*erf_above_fraction)(const double* x, double* out, std::size_t n);
+    void (*erf_below_fraction)(const double* x, double* out, std::size_t n);
+    // tanh_fraction(r[i])
+    void (*tanh_fraction)(const double* r, double* out, std::size_t n);
+    // atan_fraction(depth, x[i]) and atan_series(terms, x[i])
+    void (*atan_fraction)(int depth, const double* x, double* out, std::size_t n);
+    void (*atan_series)(int terms, const double* x, double* out, std::size_t n);
 };
 
 }  // namespace pradix::num::lanes

@@ -153,8 +153,42 @@ struct Blocks {
         if (i < n) store_part(out + i, n - i, lanes::gamma_upper<V, Target>(a, load_part(x + i, n - i, 1.0)));
     }
 
+    // f(in[i]) for a fraction f of one argument; the last, partial pack
+    // padded with `pad`.
+    template <V (*F)(V)>
+    static void each_of(const double* in, double* out, std::size_t n, double pad) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, F(load(in + i)));
+        if (i < n) store_part(out + i, n - i, F(load_part(in + i, n - i, pad)));
+    }
+    // f(depth, in[i]) for a fraction of a depth shared by every lane.
+    template <V (*F)(int, V)>
+    static void each_at_depth(int depth, const double* in, double* out, std::size_t n, double pad) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, F(depth, load(in + i)));
+        if (i < n) store_part(out + i, n - i, F(depth, load_part(in + i, n - i, pad)));
+    }
+
+    static void erf_above_fraction(const double* x, double* out, std::size_t n) {
+        each_of<&lanes::erf_above_fraction<V, Target>>(x, out, n, 3.0);
+    }
+    static void erf_below_fraction(const double* x, double* out, std::size_t n) {
+        each_of<&lanes::erf_below_fraction<V, Target>>(x, out, n, 1.0);
+    }
+    static void tanh_fraction(const double* r, double* out, std::size_t n) {
+        each_of<&lanes::tanh_fraction<V, Target>>(r, out, n, 1.0);
+    }
+    static void atan_fraction(int depth, const double* x, double* out, std::size_t n) {
+        each_at_depth<&lanes::atan_fraction<V, Target>>(depth, x, out, n, 1.0);
+    }
+    static void atan_series(int terms, const double* x, double* out, std::size_t n) {
+        each_at_depth<&lanes::atan_series<V, Target>>(terms, x, out, n, 3.0);
+    }
+
     static constexpr Table table(const char* name) {
-        return Table{name, &exp, &log, &erf_above, &erf_below, &gamma_lower, &gamma_upper};
+        return Table{name,         &exp,          &log,           &erf_above,     &erf_below,
+                     &gamma_lower, &gamma_upper,  &erf_above_fraction, &erf_below_fraction,
+                     &tanh_fraction, &atan_fraction, &atan_series};
     }
 };
 
