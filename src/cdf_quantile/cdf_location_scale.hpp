@@ -106,17 +106,21 @@ inline double plnorm(double x, double mu, double sigma, bool log_p) {
 // The Cauchy, Laplace and logistic distribution functions are their
 // preparations evaluated at the point, staged kernels like the normal's: the
 // rows, then the regular formula around one lane function (atan, exp, the
-// tanh fraction), then t or log(t).
-
-struct CauchyProbability {
+// tanh fraction), then t or log(t).  Their parameters and the rows on them
+// alone:
+struct LocationScaleParameters {
     double mu;
     double sigma;
     bool log_p;
     bool invalid;  // a NaN parameter or sigma < 0
 
-    static CauchyProbability prepare(double mu, double sigma, bool log_p) {
+    static LocationScaleParameters of(double mu, double sigma, bool log_p) {
         return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
     }
+};
+
+struct CauchyProbability : LocationScaleParameters {
+    static CauchyProbability prepare(double mu, double sigma, bool log_p) { return {of(mu, sigma, log_p)}; }
 
     struct Point {};
 
@@ -145,15 +149,8 @@ inline double pcauchy(double x, double mu, double sigma, bool log_p) {
     return CauchyProbability::prepare(mu, sigma, log_p).at(x);
 }
 
-struct LaplaceProbability {
-    double mu;
-    double sigma;
-    bool log_p;
-    bool invalid;  // a NaN parameter or sigma < 0
-
-    static LaplaceProbability prepare(double mu, double sigma, bool log_p) {
-        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
-    }
+struct LaplaceProbability : LocationScaleParameters {
+    static LaplaceProbability prepare(double mu, double sigma, bool log_p) { return {of(mu, sigma, log_p)}; }
 
     struct Point {
         double s;  // sgn(x - mu) / 2
@@ -204,15 +201,8 @@ inline double logistic_tanh_from(double r, double f) {
 
 }  // namespace detail
 
-struct LogisticProbability {
-    double mu;
-    double sigma;
-    bool log_p;
-    bool invalid;  // a NaN parameter or sigma < 0
-
-    static LogisticProbability prepare(double mu, double sigma, bool log_p) {
-        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
-    }
+struct LogisticProbability : LocationScaleParameters {
+    static LogisticProbability prepare(double mu, double sigma, bool log_p) { return {of(mu, sigma, log_p)}; }
 
     struct Point {
         double r;  // (x - mu) / (2 sigma)
