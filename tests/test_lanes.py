@@ -152,7 +152,8 @@ u = np.concatenate([[0.0, 5e-324, 1e-300, 1e-17, 2.0 ** -53, 0.5, 1 - 2.0 ** -53
                     rng.uniform(0, 1, 600), 10.0 ** -rng.uniform(0, 300, 100), 1 - 10.0 ** -rng.uniform(0, 17, 40)])
 QCASES = {"qexp": DOF, "qweibull": SHAPE_SCALE, "qlaplace": LOCATION_SCALE, "qlogis": LOCATION_SCALE,
           "qgamma": SHAPE_SCALE, "qchisq": DOF, "qinvgamma": SHAPE_SCALE, "qbeta": PAIRS, "qf": PAIRS,
-          "qnorm": LOCATION_SCALE, "qlnorm": LOCATION_SCALE, "qt": DOF}
+          "qnorm": LOCATION_SCALE, "qlnorm": LOCATION_SCALE, "qt": DOF,
+          "qpois": grid((0.0, 1e-17, 0.5, 10.9, 11.0, 30.0, 400.0, inf, nan, -1.0))}
 for name, params in QCASES.items():
     fn = getattr(pradix, name)
     for p in params:

@@ -324,11 +324,11 @@ inline constexpr std::int64_t POISSON_GAP = 64;
 // The Poisson quantile for a fixed rate.  sqrt(rate) and e^-rate are
 // computed once, and the F(k) the searches of a call step through are kept,
 // in one range of consecutive k: a search that starts near it extends it.
+// A block of points (at_block) takes the normal starts of all its points
+// together, erfinv's corrections in lock-step (the start is most of a
+// point's cost: with the kept range, a repeated point costs little more).
 class PoissonQuantile {
 public:
-    // Points often repeat in a call: the element loop keeps their results.
-    static constexpr bool memoize_points = true;
-
     static PoissonQuantile prepare(double rate) {
         PoissonQuantile q;
         q.rate_ = rate;
@@ -338,18 +338,44 @@ public:
     }
 
     double at(double p) const {
-        if (bad_probability(p) || num::is_nan(rate_) || rate_ < 0.0) return NaN;
-        if (p == 0.0 || rate_ < EPS) return 0.0;
-        if (p == 1.0) return INF;
-        if (rate_ == INF) return INF;
+        double v;
+        if (settle(p, v)) return v;
+        return search(p, normal_start() ? qnorm(p, rate_, sqrt_rate_) : NaN);
+    }
+
+    void at_block(const double* p, double* out, std::size_t n) const {
+        if (normal_start()) NormalQuantile::prepare(rate_, sqrt_rate_).at_block(p, out, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            double v;
+            out[i] = settle(p[i], v) ? v : search(p[i], out[i]);
+        }
+    }
+
+private:
+    // The rows: true with the result in v.
+    bool settle(double p, double& v) const {
+        if (bad_probability(p) || num::is_nan(rate_) || rate_ < 0.0) return num::answer(v, NaN);
+        if (p == 0.0 || rate_ < EPS) return num::answer(v, 0.0);
+        if (p == 1.0) return num::answer(v, INF);
+        if (rate_ == INF) return num::answer(v, INF);
+        return false;
+    }
+
+    // Searches start at 0 below this rate, near the normal approximation e
+    // (qnorm(p, rate, sqrt(rate))) from it.
+    static constexpr double NORMAL_START_FROM = 11.0;
+    bool normal_start() const { return rate_ >= NORMAL_START_FROM && rate_ < INF; }
+
+    // The least k with F(k) > p, from the start for p; e is unused for rates
+    // below NORMAL_START_FROM.
+    double search(double p, double e) const {
         double c;
         std::int64_t k;
-        if (rate_ < 11.0) {
+        if (rate_ < NORMAL_START_FROM) {
             start_at(0);
             c = cdf(0);
             k = 1;
         } else {
-            double e = qnorm(p, rate_, sqrt_rate_);
             e = std::max(0.0, e - 3.0);
             if (!(e < 0x1p63)) return NaN;
             k = static_cast<std::int64_t>(e);
@@ -366,7 +392,6 @@ public:
         return k < 1 ? 0.0 : static_cast<double>(k - 1);
     }
 
-private:
     // Makes the kept range ready for a search from k: joined to it through
     // the gap between, or started afresh at k.
     void start_at(std::int64_t k) const {
