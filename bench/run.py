@@ -169,6 +169,8 @@ def goals(n):
     pradix with itself (a large call against a small one: the peer is then the small call)."""
     x, xp, u, k, kb, xb = inputs(n)
     mt = np.random.Generator(np.random.MT19937(2))
+    mt1 = np.random.Generator(np.random.MT19937(3))
+    engine = pradix.Engine(3)
     return [
         (f"{n:,} points, scalar parameters", [
             ("`dnorm`", "`scipy.stats.norm.pdf`", lambda: pradix.dnorm(x, 0.5, 2.0),
@@ -192,21 +194,51 @@ def goals(n):
              lambda: sc.gammainc(2.5, xp / 1.5), 4.0),
             ("`pbeta`", "`scipy.special.betainc`", lambda: pradix.pbeta(xb, 2.0, 3.0),
              lambda: sc.betainc(2.0, 3.0, xb), 8.0),
+            ("`pt`", "`scipy.special.stdtr`", lambda: pradix.pt(x, 5.0), lambda: sc.stdtr(5.0, x), 1.5),
+            ("`plogis`", "`scipy.stats.logistic.cdf`", lambda: pradix.plogis(x, 0.5, 2.0),
+             lambda: st.logistic.cdf(x, 0.5, 2.0), 1.5),
+            ("`pweibull`", "`scipy.stats.weibull_min.cdf`", lambda: pradix.pweibull(xp, 1.5, 2.0),
+             lambda: st.weibull_min.cdf(xp, 1.5, scale=2.0), 4.0),
+            ("`qnorm`", "`scipy.special.ndtri`", lambda: pradix.qnorm(u), lambda: sc.ndtri(u), 120.0),
+            ("`qlnorm(u, 0, 1)`", "`numpy.exp(scipy.special.ndtri(u))`", lambda: pradix.qlnorm(u, 0.0, 1.0),
+             lambda: np.exp(sc.ndtri(u)), 120.0),
+            ("`qt(u, 5)`", "`scipy.special.stdtrit`", lambda: pradix.qt(u, 5.0), lambda: sc.stdtrit(5.0, u), 2.0),
             ("`qgamma`", "`scipy.special.gammaincinv`", lambda: pradix.qgamma(u, 2.5, 1.5),
-             lambda: sc.gammaincinv(2.5, u) * 1.5, 8.0),
+             lambda: sc.gammaincinv(2.5, u) * 1.5, 6.0),
             ("`qbeta`", "`scipy.special.betaincinv`", lambda: pradix.qbeta(u, 2.0, 3.0),
-             lambda: sc.betaincinv(2.0, 3.0, u), 8.0),
+             lambda: sc.betaincinv(2.0, 3.0, u), 4.0),
             ("`runif`", "`Generator(MT19937).uniform`", lambda: pradix.runif(-1.0, 2.0, n),
              lambda: mt.uniform(-1.0, 2.0, n), 2.5),
+            ("`rnorm`", "`Generator(MT19937).normal`", lambda: pradix.rnorm(0.0, 1.0, n),
+             lambda: mt.normal(0.0, 1.0, n), 2.0),
+            ("`rgamma`", "`Generator(MT19937).gamma`", lambda: pradix.rgamma(2.5, 1.5, n),
+             lambda: mt.gamma(2.5, 1.0 / 1.5, n), 2.5),
+            ("`rbinom(20, 0.3)`", "`Generator(MT19937).binomial`", lambda: pradix.rbinom(20, 0.3, n),
+             lambda: mt.binomial(20, 0.3, n), 3.0),
             ("`rexp`", "`Generator(MT19937).exponential`", lambda: pradix.rexp(2.0, n),
-             lambda: mt.exponential(0.5, n), 8.0),
+             lambda: mt.exponential(0.5, n), 6.0),
         ]),
+        (f"{n:,} points, parameters per point", per_point_goals(n)),
         ("One call", [
             ("`dnorm(0.3)`", "`scipy.special.ndtr(0.3)`", lambda: pradix.dnorm(0.3), lambda: sc.ndtr(0.3), 1.2),
             ("`pgamma(2.0, 2.5, 1.5)`", "`scipy.special.gammainc(2.5, 2.0 / 1.5)`",
              lambda: pradix.pgamma(2.0, 2.5, 1.5), lambda: sc.gammainc(2.5, 2.0 / 1.5), 2.0),
+            ("`rnorm(engine=e)`", "`g.normal()`", lambda: pradix.rnorm(engine=engine), lambda: mt1.normal(), 1.5),
+            ("`pbinom(n // 2, n, 0.5)`, n = 10^8", "the same at n = 10^6 (pradix)",
+             lambda: pradix.pbinom(10**8 // 2, 10**8, 0.5), lambda: pradix.pbinom(10**6 // 2, 10**6, 0.5), 30.0),
+            ("`qbinom(0.5, n, 0.5)`, n = 10^8", "the same at n = 10^6 (pradix)",
+             lambda: pradix.qbinom(0.5, 10**8, 0.5), lambda: pradix.qbinom(0.5, 10**6, 0.5), 30.0),
         ]),
     ]
+
+
+def per_point_goals(n):
+    """The rows of bench/per_point.py that have a peer and a goal (parameters drawn per point, grids, the
+    binomial sums), as goal rows."""
+    import per_point
+    return [(f"`{label}`", f"`{peer_label}`", ours, peer, goal)
+            for label, ours, peer_label, peer, goal, _ in per_point.rows(n)
+            if peer is not None and goal is not None]
 
 
 # ---------------------------------------------------------------- reports
