@@ -65,7 +65,7 @@ inline const Table* active = &SCALAR;
 // runs as many points at once as fit, a multiple of 16.  Every block function
 // takes any n and cuts it into pieces itself.
 inline constexpr std::size_t BLOCK = 256;
-inline constexpr std::size_t SCRATCH = 16384;
+inline constexpr std::size_t SCRATCH = 65536;
 
 // Calls f(offset, count) for consecutive pieces of at most Size elements.
 template <std::size_t Size, class F>
