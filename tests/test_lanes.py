@@ -88,33 +88,50 @@ def test_target_gives_scalar_fractions(target, fn):
         assert np.array_equal(bits(getattr(tk, fn)(target, x[-n:])), want[-n:])
 
 
+# What each target needs of the processor, stated here rather than asked of
+# the module (the AVX-512 unit may use AVX2 instructions as well), and what
+# the automatic choice needs besides: a processor of the kind it was measured
+# faster on.
+NEEDS = {"scalar": set(), "sse2": set(), "avx2": {"avx2"}, "avx512": {"avx2", "avx512f"}}
+WINS_ON = {"scalar": set(), "sse2": set(), "avx2": set(), "avx512": {"amd"}}
+FEATURES = ("avx2", "avx512f", "amd")
+
+
+def expected(asked, have):
+    names = [name for name, _ in TARGETS]
+    if asked in names:
+        return [name for name in names[:names.index(asked) + 1] if NEEDS[name] <= have][-1]
+    return [name for name in names if NEEDS[name] | WINS_ON[name] <= have][-1]
+
+
 def test_choice():
-    best = RUNNING[-1]
-    assert tk.lane_choice(None) == best
-    assert tk.lane_choice("no-such-target") == best
-    for name, _ in TARGETS:
-        below = [n for n, _ in TARGETS[:[t for t, _ in TARGETS].index(name) + 1] if n in RUNNING]
-        assert tk.lane_choice(name) == below[-1]
+    here = tk.processor_features()
+    have = {f for f in FEATURES if here[f]}
+    assert RUNNING == [name for name, _ in TARGETS if NEEDS[name] <= have]
+    for asked in [None, "no-such-target"] + [name for name, _ in TARGETS]:
+        assert tk.lane_choice(asked) == tk.lane_choice(asked, here) == expected(asked, have)
     with pytest.raises(ValueError):
         tk.lane_choice(None, {"sse5": True})
 
 
-# What each target needs of the processor, stated here rather than asked of
-# the module (the AVX-512 unit may use AVX2 instructions as well).
-NEEDS = {"scalar": set(), "sse2": set(), "avx2": {"avx2"}, "avx512": {"avx2", "avx512f"}}
-FEATURES = ("avx2", "avx512f")
-
-
-@pytest.mark.parametrize("have", [set(), {"avx2"}, {"avx512f"}, {"avx2", "avx512f"}],
+@pytest.mark.parametrize("have", [set(f) for f in
+                                  [(), ("avx2",), ("avx512f",), ("avx2", "avx512f"), ("amd",), ("avx2", "amd"),
+                                   ("avx2", "avx512f", "amd")]],
                          ids=lambda h: "+".join(sorted(h)) or "baseline")
 @pytest.mark.parametrize("asked", [None, "no-such-target", "scalar", "sse2", "avx2", "avx512"])
 def test_choice_on_other_processors(have, asked):
-    # The best target at or below the one asked for that a processor with
-    # these answers runs: never one it lacks.
-    names = [name for name, _ in TARGETS]
-    allowed = names[:names.index(asked) + 1] if asked in names else names
-    want = [name for name in allowed if NEEDS[name] <= have][-1]
-    assert tk.lane_choice(asked, {f: f in have for f in FEATURES}) == want
+    # Asked for a target: the best at or below it that a processor with these
+    # answers runs, never one it lacks, whether or not it wins there.
+    # Unasked: the widest it runs that was measured to win on its kind.
+    assert tk.lane_choice(asked, {f: f in have for f in FEATURES}) == expected(asked, have)
+
+
+def test_choice_never_takes_avx512_unasked_off_amd():
+    # The measured loser: an AVX-512 processor not made by AMD runs avx2.
+    other = {"avx2": True, "avx512f": True, "amd": False}
+    assert tk.lane_choice(None, other) == "avx2"
+    assert tk.lane_choice("avx512", other) == "avx512"
+    assert tk.lane_choice(None, dict(other, amd=True)) == "avx512"
 
 
 # Under a forced target: the golden results, and the prepared block path

@@ -25,6 +25,9 @@ using num::lanes::Table;
 struct Entry {
     const Table* table;
     bool (*runs)(const Features&);
+    // Whether it was measured faster than the targets below it on processors
+    // with these features (the automatic choice takes no other).
+    bool (*wins)(const Features&);
 };
 
 bool always(const Features&) { return true; }
@@ -32,14 +35,17 @@ bool always(const Features&) { return true; }
 bool with_avx2(const Features& has) { return has.avx2; }
 // The unit is built with -mavx512f, which lets the compiler use AVX2 as well.
 bool with_avx512(const Features& has) { return has.avx2 && has.avx512f; }
+// Faster than avx2 on an AMD EPYC for every function that reaches the
+// lanes; on an AVX-512 Xeon faster for none, and slower for the inverses.
+bool on_amd(const Features& has) { return has.amd; }
 #endif
 
 const Entry ENTRIES[] = {
-    {&num::lanes::SCALAR, &always},
-    {&num::lanes::TARGET_BASELINE, &always},
+    {&num::lanes::SCALAR, &always, &always},
+    {&num::lanes::TARGET_BASELINE, &always, &always},
 #if defined(PRADIX_LANES_X86)
-    {&num::lanes::TARGET_AVX2, &with_avx2},
-    {&num::lanes::TARGET_AVX512, &with_avx512},
+    {&num::lanes::TARGET_AVX2, &with_avx2, &always},
+    {&num::lanes::TARGET_AVX512, &with_avx512, &on_amd},
 #endif
 };
 
@@ -50,9 +56,10 @@ constexpr std::size_t COUNT = sizeof ENTRIES / sizeof ENTRIES[0];
 Features processor() {
 #if defined(PRADIX_LANES_X86)
     __builtin_cpu_init();
-    return {__builtin_cpu_supports("avx2") != 0, __builtin_cpu_supports("avx512f") != 0};
+    return {__builtin_cpu_supports("avx2") != 0, __builtin_cpu_supports("avx512f") != 0,
+            __builtin_cpu_is("amd") != 0};
 #else
-    return {false, false};
+    return {false, false, false};
 #endif
 }
 
@@ -65,16 +72,18 @@ bool runs(std::size_t i, const Features& has) { return ENTRIES[i].runs(has); }
 bool runs(std::size_t i) { return runs(i, processor()); }
 
 const Table& choose(const char* request, const Features& has) {
-    // The highest target asked for (all, unless a known name is given) ...
-    std::size_t top = COUNT - 1;
+    // The target asked for, or the best below it that this processor runs ...
     if (request != nullptr) {
-        for (std::size_t i = 0; i < COUNT; ++i) {
-            if (std::strcmp(request, ENTRIES[i].table->name) == 0) top = i;
+        for (std::size_t top = 0; top < COUNT; ++top) {
+            if (std::strcmp(request, ENTRIES[top].table->name) != 0) continue;
+            for (std::size_t i = top + 1; i-- > 0;) {
+                if (runs(i, has)) return *ENTRIES[i].table;
+            }
         }
     }
-    // ... or the best below it that this processor runs.
-    for (std::size_t i = top + 1; i-- > 0;) {
-        if (runs(i, has)) return *ENTRIES[i].table;
+    // ... or, unasked, the widest it runs that was measured to win on it.
+    for (std::size_t i = COUNT; i-- > 0;) {
+        if (runs(i, has) && ENTRIES[i].wins(has)) return *ENTRIES[i].table;
     }
     return num::lanes::SCALAR;
 }

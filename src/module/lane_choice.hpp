@@ -1,12 +1,23 @@
 // Choice of the lane target (num/lanes/table.hpp) for this processor.
 //
+// Left to itself (PRADIX_ISA unset, or a value that names no target), the
+// module takes the widest target that this processor runs and that was
+// measured faster than the narrower ones on processors of its kind: avx2 over
+// sse2 wherever AVX2 runs, avx512 over avx2 only on AMD's processors.  On an
+// AMD EPYC with AVX-512 the avx512 target was faster than avx2 for every
+// function whose kernels reach the lanes; on an AVX-512 Xeon it was faster
+// for none and 1.7 times slower for the gamma quantiles, so every other
+// AVX-512 processor runs avx2 (bench/lanes.py measures each function under
+// each target on the processor at hand).
+//
 // The environment variable PRADIX_ISA, read once at import, can force one:
-// "scalar", "sse2", "avx2" or "avx512".  A target the processor cannot run
-// is never used: asking for one gives the best target below it that the
-// processor runs; an unknown value is ignored.  Every target gives the same
-// bits, so the choice changes only the speed.  No pybind11 here: the test
-// kit builds this file too, and asks the choice about processors other than
-// this one by passing its own feature answers.
+// "scalar", "sse2", "avx2" or "avx512", whether or not it was measured to
+// win.  A target the processor cannot run is never used: asking for one
+// gives the best target below it that the processor runs.  Every target
+// gives the same bits, so the choice changes only the speed.
+//
+// No pybind11 here: the test kit builds this file too, and asks the choice
+// about processors other than this one by passing its own feature answers.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +31,7 @@ namespace pradix::lanes_choice {
 struct Features {
     bool avx2;
     bool avx512f;
+    bool amd;  // made by AMD (the AVX-512 processors avx512 was measured faster on)
 };
 
 // This processor's answers.

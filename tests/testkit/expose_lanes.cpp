@@ -14,17 +14,17 @@ using pradix::num::lanes::Table;
 
 using pradix::lanes_choice::Features;
 
-// A processor's feature answers from a dict {"avx2": bool, "avx512f": bool}
-// (missing keys: false); None: this processor's.
+// A processor's feature answers from a dict {"avx2": bool, "avx512f": bool,
+// "amd": bool} (missing keys: false); None: this processor's.
 Features features_of(const py::object& given) {
     if (given.is_none()) return pradix::lanes_choice::processor();
     const py::dict d = given.cast<py::dict>();
     for (const auto& item : d) {
         const std::string key = item.first.cast<std::string>();
-        if (key != "avx2" && key != "avx512f") throw py::value_error("no processor feature " + key);
+        if (key != "avx2" && key != "avx512f" && key != "amd") throw py::value_error("no processor feature " + key);
     }
     auto has = [&](const char* key) { return d.contains(key) && d[key].cast<bool>(); };
-    return {has("avx2"), has("avx512f")};
+    return {has("avx2"), has("avx512f"), has("amd")};
 }
 
 const Table& by_name(const std::string& name) {
@@ -52,6 +52,15 @@ void expose_lanes(py::module_& m) {
             all.append(py::make_tuple(pradix::lanes_choice::target(i).name, pradix::lanes_choice::runs(i)));
         }
         return all;
+    });
+    // This processor's feature answers, as features_of takes them.
+    m.def("processor_features", [] {
+        const Features has = pradix::lanes_choice::processor();
+        py::dict d;
+        d["avx2"] = has.avx2;
+        d["avx512f"] = has.avx512f;
+        d["amd"] = has.amd;
+        return d;
     });
     // The target the module picks for a PRADIX_ISA value (None: unset) on
     // this processor, or on one with the given feature answers.

@@ -86,71 +86,105 @@ Pack<N, K, T> operator/(double a, const Pack<N, K, T>& b) {
     return each<N, K, T>(a, b, [](auto x, auto y) { return x / y; });
 }
 
-template <class V, class Target>
+// The block functions of a target whose widest lane type is V (a pack) and
+// whose narrower ones are Narrower..., narrowest first (a plain double, then
+// vectors of the target's own instruction set).  Whole packs of V run the
+// bulk of an array; the rest, fewer than a pack, runs in the narrowest lane
+// type that holds it, so a short batch (the inverses' rounds, the points left
+// to one fraction, a stretch of one shape) never pays for a pack of empty
+// lanes: on a processor whose wide divisions cost more than narrow ones, a
+// mostly empty pack would cost more than the scalar loop.  Every lane type
+// runs the same fraction, so the split never shows in a result.
+template <class V, class Target, class Deep, class... Narrower>
 struct Blocks {
-    static constexpr std::size_t W = sizeof(V) / sizeof(double);
+    template <class L>
+    static constexpr std::size_t lanes_of = sizeof(L) / sizeof(double);
+    static constexpr std::size_t W = lanes_of<V>;
 
-    static V load(const double* p) {
-        V v;
+    template <class L>
+    static L load_lanes(const double* p) {
+        L v;
         __builtin_memcpy(&v, p, sizeof v);
         return v;
     }
-    static void store(double* p, V v) { __builtin_memcpy(p, &v, sizeof v); }
-
-    // The last n < W elements of a block, padded with `pad`.
-    static V load_part(const double* p, std::size_t n, double pad) {
-        double a[W];
-        for (std::size_t i = 0; i < W; ++i) a[i] = i < n ? p[i] : pad;
-        return load(a);
+    // The first n < lanes_of<L> elements, padded with `pad`.
+    template <class L>
+    static L load_lanes(const double* p, std::size_t n, double pad) {
+        double a[lanes_of<L>];
+        for (std::size_t i = 0; i < lanes_of<L>; ++i) a[i] = pad;
+        for (std::size_t i = 0; i < n; ++i) a[i] = p[i];
+        return load_lanes<L>(a);
     }
-    static void store_part(double* p, std::size_t n, V v) {
-        double a[W];
-        store(a, v);
+    template <class L>
+    static void store_lanes(double* p, const L& v) {
+        __builtin_memcpy(p, &v, sizeof v);
+    }
+    // The first n < lanes_of<L> lanes.
+    template <class L>
+    static void store_lanes(double* p, std::size_t n, const L& v) {
+        double a[lanes_of<L>];
+        __builtin_memcpy(a, &v, sizeof v);
         for (std::size_t i = 0; i < n; ++i) p[i] = a[i];
     }
 
-    static void exp(const double* y, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, exp_fraction<V, Target>(load(y + i)));
-        if (i < n) store_part(out + i, n - i, exp_fraction<V, Target>(load_part(y + i, n - i, 1.0)));
+    static V load(const double* p) { return load_lanes<V>(p); }
+    static void store(double* p, V v) { store_lanes<V>(p, v); }
+    // The last n < W elements of a block, padded with `pad`.
+    static V load_part(const double* p, std::size_t n, double pad) { return load_lanes<V>(p, n, pad); }
+    static void store_part(double* p, std::size_t n, V v) { store_lanes<V>(p, n, v); }
+
+    // An argument array and the value that pads its last, partial pack (one
+    // the fraction takes without trouble; its results are dropped).
+    struct Arg {
+        const double* p;
+        double pad;
+    };
+
+    // The fewer than W elements left: the narrowest lane type L, Wider...
+    // that holds r.
+    template <class L, class... Wider, class F, class... In>
+    static void rest(F f, double* out, std::size_t r, In... in) {
+        if constexpr (sizeof...(Wider) > 0) {
+            if (r > lanes_of<L>) return rest<Wider...>(f, out, r, in...);
+        }
+        store_lanes<L>(out, r, f(load_lanes<L>(in.p, r, in.pad)...));
     }
 
-    static V log_of(V u) { return log_fraction<V, Target>(log_ratio<V, Target>(u)); }
+    // out[i] = f(in[i]...) for i < n, f a fraction generic in its lane type,
+    // whole packs of P.
+    template <class P = V, class F, class... In>
+    static void map(F f, double* out, std::size_t n, In... in) {
+        constexpr std::size_t w = lanes_of<P>;
+        std::size_t i = 0;
+        for (; i + w <= n; i += w) store_lanes<P>(out + i, f(load_lanes<P>(in.p + i)...));
+        if (i < n) rest<Narrower..., V, P>(f, out + i, n - i, Arg{in.p + i, in.pad}...);
+    }
+
+    static void exp(const double* y, double* out, std::size_t n) {
+        map([](auto v) { return exp_fraction<decltype(v), Target>(v); }, out, n, Arg{y, 1.0});
+    }
 
     static void log(const double* u, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, log_of(load(u + i)));
-        if (i < n) store_part(out + i, n - i, log_of(load_part(u + i, n - i, 1.5)));
+        map([](auto v) { return log_fraction<decltype(v), Target>(log_ratio<decltype(v), Target>(v)); }, out, n,
+            Arg{u, 1.5});
     }
 
     static void erf_above(const double* x, const double* w, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, lanes::erf_above<V, Target>(load(x + i), load(w + i)));
-        if (i < n) {
-            const V v = lanes::erf_above<V, Target>(load_part(x + i, n - i, 3.0), load_part(w + i, n - i, 0.0));
-            store_part(out + i, n - i, v);
-        }
+        map([](auto a, auto b) { return lanes::erf_above<decltype(a), Target>(a, b); }, out, n, Arg{x, 3.0},
+            Arg{w, 0.0});
     }
 
     static void erf_below(const double* x, const double* w, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, lanes::erf_below<V, Target>(load(x + i), load(w + i)));
-        if (i < n) {
-            const V v = lanes::erf_below<V, Target>(load_part(x + i, n - i, 1.0), load_part(w + i, n - i, 0.5));
-            store_part(out + i, n - i, v);
-        }
+        map([](auto a, auto b) { return lanes::erf_below<decltype(a), Target>(a, b); }, out, n, Arg{x, 1.0},
+            Arg{w, 0.5});
     }
 
     static void gamma_lower(double a, const double* x, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, lanes::gamma_lower<V, Target>(a, load(x + i)));
-        if (i < n) store_part(out + i, n - i, lanes::gamma_lower<V, Target>(a, load_part(x + i, n - i, 1.0)));
+        map<Deep>([a](auto v) { return lanes::gamma_lower<decltype(v), Target>(a, v); }, out, n, Arg{x, 1.0});
     }
 
     static void gamma_upper(double a, const double* x, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, lanes::gamma_upper<V, Target>(a, load(x + i)));
-        if (i < n) store_part(out + i, n - i, lanes::gamma_upper<V, Target>(a, load_part(x + i, n - i, 1.0)));
+        map<Deep>([a](auto v) { return lanes::gamma_upper<decltype(v), Target>(a, v); }, out, n, Arg{x, 1.0});
     }
 
     // f(in[i]) for a fraction f of one argument; the last, partial pack
