@@ -203,7 +203,7 @@ def assert_bits(got, want):
 
 _RNG = np.random.default_rng(18)
 # Each kernel with points and two or three parameter pools to draw from: a
-# block form (dnorm, dgamma, pgamma, qgamma), point evaluation only (qbeta,
+# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, pnorm), point evaluation only (qbeta,
 # pt, qt), integer points and memoised kernels (dbinom, pbinom, qpois, whose
 # preparations own tables), and a kernel without preparation (dcauchy).
 VARYING = {
@@ -218,6 +218,8 @@ VARYING = {
     "pbinom": (np.arange(-1, 25), [1, 7, 20, 40], [0.3, 0.5, 0.9]),
     "qpois": (_RNG.uniform(size=40), [0.5, 4.0, 30.0], None),
     "dcauchy": (_RNG.normal(size=40), [-1.0, 0.0, 2.0], [0.5, 2.0]),
+    "dlaplace": (np.r_[_RNG.normal(size=40), np.inf, np.nan], [-1.0, 0.0, np.inf], [0.0, 0.5, 2.0, np.inf]),
+    "pnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan], [-1.0, 0.0, 0.5, -np.inf], [0.0, 1.0, 2.0, -1.0]),
 }
 
 
@@ -324,6 +326,15 @@ def test_more_groups_than_kept_preparations():
     pick = rng.integers(0, 9, k.size)
     got = pradix.pbinom(k, n[pick], 0.3 + 0.05 * pick)
     want = [pradix.pbinom(int(a), int(b), c) for a, b, c in zip(k, n[pick], (0.3 + 0.05 * pick).tolist())]
+    assert_bits(got, np.array(want))
+    # More tables than a call keeps, some of large n (their masses count
+    # against the memory the call keeps), visited again and again.
+    n = np.r_[rng.integers(5, 3000, 150), 10**7, 2 * 10**7]
+    pick = rng.integers(0, n.size, 4000)
+    prob = 0.2 + 0.5 * pick / n.size
+    k = rng.binomial(n[pick], prob)
+    got = pradix.pbinom(k, n[pick], prob)
+    want = [pradix.pbinom(int(a), int(b), c) for a, b, c in zip(k, n[pick], prob.tolist())]
     assert_bits(got, np.array(want))
 
 
