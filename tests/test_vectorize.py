@@ -203,7 +203,7 @@ def assert_bits(got, want):
 
 _RNG = np.random.default_rng(18)
 # Each kernel with points and two or three parameter pools to draw from: a
-# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, pnorm), point evaluation only (qbeta,
+# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, dbeta, dt, pnorm), point evaluation only (qbeta,
 # pt, qt), integer points and memoised kernels (dbinom, pbinom, qpois, whose
 # preparations own tables), and a kernel without preparation (dcauchy).
 VARYING = {
@@ -219,6 +219,8 @@ VARYING = {
     "qpois": (_RNG.uniform(size=40), [0.5, 4.0, 30.0], None),
     "dcauchy": (_RNG.normal(size=40), [-1.0, 0.0, 2.0], [0.5, 2.0]),
     "dlaplace": (np.r_[_RNG.normal(size=40), np.inf, np.nan], [-1.0, 0.0, np.inf], [0.0, 0.5, 2.0, np.inf]),
+    "dbeta": (np.r_[_RNG.uniform(size=40), 0.0, 1.0, 1.5], [0.5, 1.0, 3.0, 0.0, np.inf], [0.7, 3.0, np.nan]),
+    "dt": (np.r_[_RNG.normal(scale=3, size=40), np.inf], [0.5, 3.0, 1e6, np.inf], None),
     "pnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan], [-1.0, 0.0, 0.5, -np.inf], [0.0, 1.0, 2.0, -1.0]),
 }
 

@@ -1,5 +1,6 @@
-// Logarithms of a column of parameters, for the preparations of many
-// parameter sets at once (prepare_n): out[i] = log(x[i]) bit for bit.
+// Logarithms and log-gammas of a column of parameters, for the preparations
+// of many parameter sets at once (prepare_n): out[i] = log(x[i]) or
+// lgamma(x[i]) bit for bit.
 // Parameters often come in runs (a column of constants, sorted or grouped
 // data): the first value of each run of equal bits is computed, all of them
 // together in lanes, and given to the whole run.
@@ -10,6 +11,7 @@
 #include <cstring>
 
 #include "blocks.hpp"
+#include "log_gamma.hpp"
 
 namespace pradix::num {
 
@@ -37,6 +39,10 @@ void by_runs(const double* x, double* out, std::size_t n, Block&& block) {
 
 inline void log_column(const double* x, double* out, std::size_t n) {
     detail::by_runs(x, out, n, [](const double* a, double* v, std::size_t m) { log_n(a, v, m); });
+}
+
+inline void lgamma_column(const double* x, double* out, std::size_t n) {
+    detail::by_runs(x, out, n, [](const double* a, double* v, std::size_t m) { lgamma_n(a, v, m); });
 }
 
 }  // namespace pradix::num
