@@ -51,8 +51,16 @@ inline void scalar_gamma_upper(double a, const double* x, double* out, std::size
     for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a, x[i]);
 }
 
-inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,        &scalar_erf_above,
-                              &scalar_erf_below, &scalar_gamma_lower, &scalar_gamma_upper};
+inline void scalar_gamma_lower_each(const double* a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_lower(a[i], x[i]);
+}
+inline void scalar_gamma_upper_each(const double* a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a[i], x[i]);
+}
+
+inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,
+                              &scalar_erf_above,  &scalar_erf_below,   &scalar_gamma_lower,
+                              &scalar_gamma_upper, &scalar_gamma_lower_each, &scalar_gamma_upper_each};
 
 inline const Table* active = &SCALAR;
 

@@ -23,6 +23,9 @@ struct Table {
     // gamma_lower(a, x[i]) and gamma_upper(a, x[i])
     void (*gamma_lower)(double a, const double* x, double* out, std::size_t n);
     void (*gamma_upper)(double a, const double* x, double* out, std::size_t n);
+    // gamma_lower(a[i], x[i]) and gamma_upper(a[i], x[i]): a shape per element
+    void (*gamma_lower_each)(const double* a, const double* x, double* out, std::size_t n);
+    void (*gamma_upper_each)(const double* a, const double* x, double* out, std::size_t n);
 };
 
 }  // namespace pradix::num::lanes
