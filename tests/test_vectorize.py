@@ -204,8 +204,9 @@ def assert_bits(got, want):
 _RNG = np.random.default_rng(18)
 # Each kernel with points and two or three parameter pools to draw from: a
 # block form (dnorm, dgamma, pgamma, qgamma, dlaplace, dbeta, dt, pnorm), point evaluation only (qbeta,
-# pt, qt), integer points and memoised kernels (dbinom, pbinom, qpois, whose
-# preparations own tables), and a kernel without preparation (dcauchy).
+# pt, qt), integer points and memoised kernels (dbinom, dpois, pbinom, qpois;
+# the preparations of pbinom and qpois own tables), and a kernel without
+# preparation (dcauchy).
 VARYING = {
     "dnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan, 0.0], [-1.0, 0.0, 0.5, np.inf], [0.0, 0.5, 2.0, -1.0]),
     "dgamma": (np.r_[_RNG.gamma(2.0, size=40), 0.0, -1.0, np.inf], [0.5, 1.0, 2.5, 9.5], [0.5, 1.5, np.nan]),
@@ -216,6 +217,7 @@ VARYING = {
     "qt": (_RNG.uniform(size=40), [0.5, 3.0, 7.5], None),
     "dbinom": (np.arange(-1, 25), [0, 1, 7, 20], [0.0, 0.3, 0.9]),
     "pbinom": (np.arange(-1, 25), [1, 7, 20, 40], [0.3, 0.5, 0.9]),
+    "dpois": (np.r_[np.arange(-1, 40), 2**62], [0.0, 0.5, 4.0, 30.0, np.inf, np.nan, 1e-300], None),
     "qpois": (_RNG.uniform(size=40), [0.5, 4.0, 30.0], None),
     "dcauchy": (_RNG.normal(size=40), [-1.0, 0.0, 2.0], [0.5, 2.0]),
     "dlaplace": (np.r_[_RNG.normal(size=40), np.inf, np.nan], [-1.0, 0.0, np.inf], [0.0, 0.5, 2.0, np.inf]),
