@@ -203,10 +203,10 @@ def assert_bits(got, want):
 
 _RNG = np.random.default_rng(18)
 # Each kernel with points and two or three parameter pools to draw from: a
-# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, dbeta, dt, pnorm), point evaluation only (qbeta,
-# pt, qt), integer points and memoised kernels (dbinom, dpois, pbinom, qpois;
-# the preparations of pbinom and qpois own tables), and a kernel without
-# preparation (dcauchy).
+# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, dbeta, dt, pnorm),
+# point evaluation only (qbeta, pt, qt), integer points and memoised kernels
+# (dbinom, dpois, pbinom, qpois; the preparations of pbinom and qpois own
+# tables), and a kernel without preparation (dcauchy).
 VARYING = {
     "dnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan, 0.0], [-1.0, 0.0, 0.5, np.inf], [0.0, 0.5, 2.0, -1.0]),
     "dgamma": (np.r_[_RNG.gamma(2.0, size=40), 0.0, -1.0, np.inf], [0.5, 1.0, 2.5, 9.5], [0.5, 1.5, np.nan]),
@@ -340,6 +340,17 @@ def test_more_groups_than_kept_preparations():
     got = pradix.pbinom(k, n[pick], prob)
     want = [pradix.pbinom(int(a), int(b), c) for a, b, c in zip(k, n[pick], prob.tolist())]
     assert_bits(got, np.array(want))
+
+
+@pytest.mark.parametrize("log", [False, True])
+def test_binomial_masses_with_and_without_the_calls_table(log):
+    # Per-point parameters whose log-gammas the call's table holds (small n)
+    # and does not (n beyond it, n beyond 2^53), mixed within every batch.
+    rng = np.random.default_rng(23)
+    n = rng.choice(np.array([2, 7, 60, 3 * 10**6, 2**53 + 6, 2**62]), 3000)
+    k = np.where(rng.uniform(size=n.size) < 0.5, rng.integers(-1, 62, n.size), n // 3 + rng.integers(-2, 3, n.size))
+    p = rng.uniform(0.01, 0.99, n.size)
+    assert_bits(pradix.dbinom(k, n, p, log), one_by_one(pradix.dbinom, k, n, p, log))
 
 
 def test_nan_integer_parameters_among_varying():

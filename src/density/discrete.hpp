@@ -132,25 +132,42 @@ public:
     }
 
     // A block of points, each under its own preparation: the interior
-    // points' log-gammas and exponentials in lanes, the others as at(x).
+    // points' log-gammas from the call's table where it has them (as in
+    // log_masses), the others and the exponentials in lanes; the other
+    // points as at(x).
     template <class Preps>
-    static void at_points(const Preps& prep, const std::int64_t* x, double* out, std::size_t n) {
-        double args[2 * num::BLOCK];  // upper and lower argument of each interior point
+    static void at_points(const Preps& prep, const std::int64_t* x, double* out, std::size_t n,
+                          LogGammas* table = nullptr) {
+        double args[2 * num::BLOCK];  // upper and lower arguments of the points not in the table
+        std::uint16_t computed[num::BLOCK];
+        double lg[2 * num::BLOCK];    // the log-gammas of each interior point
         std::uint16_t at[num::BLOCK];
         bool log[num::BLOCK];
         std::size_t m = 0;
+        std::size_t c = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const BinomialMass& b = prep(i);
             if (b.invalid_ || x[i] <= 0 || x[i] >= b.n_ || b.n_ < 2) {
                 out[i] = b.at(x[i]);
                 continue;
             }
-            b.lgamma_arguments(x[i], args[2 * m], args[2 * m + 1]);
+            if (table != nullptr && b.n_ < TABLE_BELOW && LogGammas::covers(b.n_ - x[i] + 1, 1) &&
+                LogGammas::covers(x[i] + 1, 1)) {
+                table->get(b.n_ - x[i] + 1, 1, &lg[2 * m]);
+                table->get(x[i] + 1, 1, &lg[2 * m + 1]);
+            } else {
+                b.lgamma_arguments(x[i], args[2 * c], args[2 * c + 1]);
+                computed[c++] = static_cast<std::uint16_t>(m);
+            }
             at[m] = static_cast<std::uint16_t>(i);
             log[m++] = b.log_;
         }
-        double lg[2 * num::BLOCK];
-        num::lgamma_n(args, lg, 2 * m);
+        double got[2 * num::BLOCK];
+        num::lgamma_n(args, got, 2 * c);
+        for (std::size_t j = 0; j < c; ++j) {
+            lg[2 * computed[j]] = got[2 * j];
+            lg[2 * computed[j] + 1] = got[2 * j + 1];
+        }
         double s[num::BLOCK];
         for (std::size_t j = 0; j < m; ++j) s[j] = prep(at[j]).interior_log_mass(x[at[j]], lg[2 * j], lg[2 * j + 1]);
         detail::from_logs(s, at, log, m, out);

@@ -30,6 +30,19 @@ inline double normal_like_limit(double x, double mu, double sigma) {
     return 0.0;
 }
 
+// The step of a density with dnorm's rules (D has invalid, located, mu,
+// sigma and log): NaN, the rows, or at finite x with finite mu and
+// 0 < sigma < inf the log-density s(x), logged or exponentiated.
+template <class D, class S>
+num::Op normal_like_step(const D& d, double x, double& v, S&& s) {
+    if (d.invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+    if (num::is_finite(x) && d.located) {
+        if (d.sigma == INF) return num::staged::result(zero(d.log), v);
+        return num::staged::exp_unless(d.log, s(x), v);
+    }
+    return num::staged::result(logged(normal_like_limit(x, d.mu, d.sigma), d.log), v);
+}
+
 struct NormalDensity {
     double mu;
     double sigma;
@@ -65,12 +78,7 @@ struct NormalDensity {
     struct Point {};
 
     num::Op step(double x, Point&, int, double& v) const {
-        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
-        if (num::is_finite(x) && located) {
-            if (sigma == INF) return num::staged::result(zero(log), v);
-            return num::staged::exp_unless(log, exponent(x), v);
-        }
-        return num::staged::result(logged(normal_like_limit(x, mu, sigma), log), v);
+        return normal_like_step(*this, x, v, [this](double y) { return exponent(y); });
     }
 
     double at(double x) const { return num::staged::at(*this, x); }
@@ -115,12 +123,7 @@ struct LaplaceDensity {
     // Finite x, mu and 0 < sigma < inf: -ln(2 sigma) - |x - mu| / sigma;
     // otherwise dnorm's rules.
     num::Op step(double x, Point&, int, double& v) const {
-        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
-        if (num::is_finite(x) && located) {
-            if (sigma == INF) return num::staged::result(zero(log), v);
-            return num::staged::exp_unless(log, c - num::abs(x - mu) / sigma, v);
-        }
-        return num::staged::result(logged(normal_like_limit(x, mu, sigma), log), v);
+        return normal_like_step(*this, x, v, [this](double y) { return c - num::abs(y - mu) / sigma; });
     }
 
     double at(double x) const { return num::staged::at(*this, x); }

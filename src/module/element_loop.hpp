@@ -409,6 +409,17 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         }
     }
 
+    // A batch through the kernel's at_points, with the call's shared state
+    // where it takes it.
+    static void points_at(const PointPreparations<Prep>& preps, const Point* x, double* v, std::size_t n,
+                          Shared& shared) {
+        if constexpr (HasSharedAtPoints<Prep, Point>::value) {
+            Prep::at_points(preps, x, v, n, &shared);
+        } else {
+            Prep::at_points(preps, x, v, n);
+        }
+    }
+
     // n results under one preparation, from the points at `x` (`step`
     // bytes apart) to out (`out_step` elements apart).
     static void one_preparation(const Prep& prep, PointMemo* memo, const char* x, Py_intptr_t step, double* out,
@@ -503,7 +514,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             if (n_ == 0) return;
             double v[num::BLOCK];
             if constexpr (AT_POINTS) {
-                Prep::at_points(PointPreparations<Prep>(cache_.table(), slot_), x_, v, n_);
+                points_at(PointPreparations<Prep>(cache_.table(), slot_), x_, v, n_, shared_);
                 for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(v[i]);
             } else if (groups_ == n_) {
                 for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(cache_[slot_[i]].at(x_[i]));
@@ -549,6 +560,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         }
 
         const Cache& cache_;
+        Shared shared_{};
         std::size_t n_ = 0;
         Point x_[num::BLOCK];
         double* out_[num::BLOCK];
@@ -630,7 +642,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             if (n_ == 0) return;
             prepare(std::make_index_sequence<N - 1>{});
             double v[num::BLOCK];
-            Prep::at_points(PointPreparations<Prep>(prep_.data(), slot_), x_, v, n_);
+            points_at(PointPreparations<Prep>(prep_.data(), slot_), x_, v, n_, shared_);
             for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(v[i]);
             n_ = 0;
             preps_ = 0;
@@ -651,6 +663,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             }
         }
 
+        Shared shared_{};
         std::size_t n_ = 0;
         std::size_t preps_ = 0;
         typename Cache::Key last_{};

@@ -29,7 +29,7 @@
 //     out[i] = prepare(p1[i], p2[i], ...) bit for bit;
 //   - state shared by the preparations of a call (a table of log-gammas):
 //     a type Shared, default-constructible, and at(x, Shared&) giving at(x)'s
-//     bits;
+//     bits; at_points may take a Shared* after n as well;
 //   - kept_bytes(): the memory the preparation owns now (tables it grows as
 //     points are evaluated), which bounds what the call keeps.
 #pragma once
@@ -111,6 +111,16 @@ struct HasAtPoints<Prep, X,
                    std::void_t<decltype(Prep::at_points(std::declval<const PointPreparations<Prep>&>(),
                                                         std::declval<const X*>(), std::declval<double*>(),
                                                         std::size_t{}))>> : std::true_type {};
+
+// at_points taking the call's shared state too (a pointer to Prep::Shared).
+template <class Prep, class X, class = void>
+struct HasSharedAtPoints : std::false_type {};
+template <class Prep, class X>
+struct HasSharedAtPoints<
+    Prep, X,
+    std::void_t<decltype(Prep::at_points(std::declval<const PointPreparations<Prep>&>(), std::declval<const X*>(),
+                                         std::declval<double*>(), std::size_t{},
+                                         std::declval<typename Prep::Shared*>()))>> : std::true_type {};
 
 // The bits of a parameter, as a key word.
 template <typename T>

@@ -160,22 +160,17 @@ struct Blocks {
     }
 
     // The fractions with a shape per lane; padding lanes take shape 1.
-    static void gamma_lower_each(const double* a, const double* x, double* out, std::size_t n) {
+    template <class F>
+    static void with_shapes(F f, const double* a, const double* x, double* out, std::size_t n) {
         std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, lanes::gamma_lower<V, Target, V>(load(a + i), load(x + i)));
-        if (i < n) {
-            const V v = lanes::gamma_lower<V, Target, V>(load_part(a + i, n - i, 1.0), load_part(x + i, n - i, 1.0));
-            store_part(out + i, n - i, v);
-        }
+        for (; i + W <= n; i += W) store(out + i, f(load(a + i), load(x + i)));
+        if (i < n) store_part(out + i, n - i, f(load_part(a + i, n - i, 1.0), load_part(x + i, n - i, 1.0)));
     }
-
+    static void gamma_lower_each(const double* a, const double* x, double* out, std::size_t n) {
+        with_shapes([](const V& s, const V& y) { return lanes::gamma_lower<V, Target, V>(s, y); }, a, x, out, n);
+    }
     static void gamma_upper_each(const double* a, const double* x, double* out, std::size_t n) {
-        std::size_t i = 0;
-        for (; i + W <= n; i += W) store(out + i, lanes::gamma_upper<V, Target, V>(load(a + i), load(x + i)));
-        if (i < n) {
-            const V v = lanes::gamma_upper<V, Target, V>(load_part(a + i, n - i, 1.0), load_part(x + i, n - i, 1.0));
-            store_part(out + i, n - i, v);
-        }
+        with_shapes([](const V& s, const V& y) { return lanes::gamma_upper<V, Target, V>(s, y); }, a, x, out, n);
     }
 
     static constexpr Table table(const char* name) {
