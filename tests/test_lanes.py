@@ -104,6 +104,24 @@ def expected(asked, have):
     return [name for name in names if NEEDS[name] | WINS_ON[name] <= have][-1]
 
 
+@pytest.mark.parametrize("target", [name for name, _ in TARGETS])
+@pytest.mark.parametrize("upper", [False, True])
+def test_target_gives_scalar_gamma_fractions_per_lane_shape(target, upper):
+    # Each element at its own shape: the one-shape fraction's bits at that
+    # shape, for shapes mixed within every vector and every partial length.
+    if target not in RUNNING:
+        pytest.skip(f"this processor does not run the {target} target")
+    x = np.abs(ARGS["exp"][np.isfinite(ARGS["exp"])])
+    pool = np.array([1e-3, 0.5, 1.0, 2.5, 9.99, 40.0, 3000.0, 5e-324, 0.0])
+    a = np.concatenate([rng.choice(pool, x.size // 2), rng.uniform(0.01, 60, x.size - x.size // 2)])
+    rng.shuffle(a)
+    want = np.array([tk.gamma_fraction_n("scalar", upper, ai, [xi])[0] for ai, xi in zip(a, x)])
+    assert np.array_equal(bits(tk.gamma_fraction_each_n("scalar", upper, a, x)), bits(want))
+    assert np.array_equal(bits(tk.gamma_fraction_each_n(target, upper, a, x)), bits(want))
+    for n in range(1, 19):
+        assert np.array_equal(bits(tk.gamma_fraction_each_n(target, upper, a[-n:], x[-n:])), bits(want[-n:]))
+
+
 def test_choice():
     here = tk.processor_features()
     have = {f for f in FEATURES if here[f]}

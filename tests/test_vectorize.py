@@ -203,9 +203,10 @@ def assert_bits(got, want):
 
 _RNG = np.random.default_rng(18)
 # Each kernel with points and two or three parameter pools to draw from: a
-# block form (dnorm, dgamma, pgamma, qgamma), point evaluation only (qbeta,
-# pt, qt), integer points and memoised kernels (dbinom, pbinom, qpois, whose
-# preparations own tables), and a kernel without preparation (dcauchy).
+# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, dbeta, dt, pnorm),
+# point evaluation only (qbeta, pt, qt), integer points and memoised kernels
+# (dbinom, dpois, pbinom, qpois; the preparations of pbinom and qpois own
+# tables), and a kernel without preparation (dcauchy).
 VARYING = {
     "dnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan, 0.0], [-1.0, 0.0, 0.5, np.inf], [0.0, 0.5, 2.0, -1.0]),
     "dgamma": (np.r_[_RNG.gamma(2.0, size=40), 0.0, -1.0, np.inf], [0.5, 1.0, 2.5, 9.5], [0.5, 1.5, np.nan]),
@@ -216,8 +217,13 @@ VARYING = {
     "qt": (_RNG.uniform(size=40), [0.5, 3.0, 7.5], None),
     "dbinom": (np.arange(-1, 25), [0, 1, 7, 20], [0.0, 0.3, 0.9]),
     "pbinom": (np.arange(-1, 25), [1, 7, 20, 40], [0.3, 0.5, 0.9]),
+    "dpois": (np.r_[np.arange(-1, 40), 2**62], [0.0, 0.5, 4.0, 30.0, np.inf, np.nan, 1e-300], None),
     "qpois": (_RNG.uniform(size=40), [0.5, 4.0, 30.0], None),
     "dcauchy": (_RNG.normal(size=40), [-1.0, 0.0, 2.0], [0.5, 2.0]),
+    "dlaplace": (np.r_[_RNG.normal(size=40), np.inf, np.nan], [-1.0, 0.0, np.inf], [0.0, 0.5, 2.0, np.inf]),
+    "dbeta": (np.r_[_RNG.uniform(size=40), 0.0, 1.0, 1.5], [0.5, 1.0, 3.0, 0.0, np.inf], [0.7, 3.0, np.nan]),
+    "dt": (np.r_[_RNG.normal(scale=3, size=40), np.inf], [0.5, 3.0, 1e6, np.inf], None),
+    "pnorm": (np.r_[_RNG.normal(size=40), -np.inf, np.nan], [-1.0, 0.0, 0.5, -np.inf], [0.0, 1.0, 2.0, -1.0]),
 }
 
 
@@ -325,6 +331,26 @@ def test_more_groups_than_kept_preparations():
     got = pradix.pbinom(k, n[pick], 0.3 + 0.05 * pick)
     want = [pradix.pbinom(int(a), int(b), c) for a, b, c in zip(k, n[pick], (0.3 + 0.05 * pick).tolist())]
     assert_bits(got, np.array(want))
+    # More tables than a call keeps, some of large n (their masses count
+    # against the memory the call keeps), visited again and again.
+    n = np.r_[rng.integers(5, 3000, 150), 10**7, 2 * 10**7]
+    pick = rng.integers(0, n.size, 4000)
+    prob = 0.2 + 0.5 * pick / n.size
+    k = rng.binomial(n[pick], prob)
+    got = pradix.pbinom(k, n[pick], prob)
+    want = [pradix.pbinom(int(a), int(b), c) for a, b, c in zip(k, n[pick], prob.tolist())]
+    assert_bits(got, np.array(want))
+
+
+@pytest.mark.parametrize("log", [False, True])
+def test_binomial_masses_with_and_without_the_calls_table(log):
+    # Per-point parameters whose log-gammas the call's table holds (small n)
+    # and does not (n beyond it, n beyond 2^53), mixed within every batch.
+    rng = np.random.default_rng(23)
+    n = rng.choice(np.array([2, 7, 60, 3 * 10**6, 2**53 + 6, 2**62]), 3000)
+    k = np.where(rng.uniform(size=n.size) < 0.5, rng.integers(-1, 62, n.size), n // 3 + rng.integers(-2, 3, n.size))
+    p = rng.uniform(0.01, 0.99, n.size)
+    assert_bits(pradix.dbinom(k, n, p, log), one_by_one(pradix.dbinom, k, n, p, log))
 
 
 def test_nan_integer_parameters_among_varying():

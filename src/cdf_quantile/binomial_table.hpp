@@ -127,6 +127,11 @@ public:
         slack_ = n1 * 0x1p-998 * std::max(1.0, below_factor_) * (1.0 + MARGIN);
     }
 
+    // The memory the table holds, in bytes.
+    std::size_t kept_bytes() const {
+        return sizeof(*this) + kept_[0].bytes() + kept_[1].bytes() + scratch_.capacity() * sizeof(double);
+    }
+
     // F(x) for 0 <= x < n; NaN when told to stop.  Masses are computed with
     // the log-gammas of the call's table where one is given.
     double cdf(std::int64_t x, density::LogGammas* log_gammas = nullptr) {

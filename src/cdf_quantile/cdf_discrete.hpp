@@ -53,6 +53,9 @@ public:
 
     double at(std::int64_t x, Shared& shared) const { return at(x, &shared); }
 
+    // The memory the kept masses hold, in bytes (the call bounds it).
+    std::size_t kept_bytes() const { return table_ ? table_->kept_bytes() : 0; }
+
 private:
     double at(std::int64_t x, Shared* shared) const {
         if (invalid_) return NaN;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 
+#include "../num/column.hpp"
 #include "../num/incomplete_gamma.hpp"
 #include "block_form.hpp"
 #include "conventions.hpp"
@@ -144,6 +145,17 @@ struct GammaProbability : ProbabilityForm<GammaProbability, num::GammaP> {
         g.scale = scale;
         g.p = num::GammaP::prepare_from(shape, lgamma_shape);
         return g;
+    }
+    static void prepare_n(GammaProbability* out, std::size_t n, const double* shape, const double* scale,
+                          const bool* log_p) {
+        double lg[num::BLOCK];
+        num::lgamma_column(shape, lg, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(shape[i], scale[i], log_p[i], lg[i]);
+    }
+    // A block of points, each under its own preparation.
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<GammaProbability>(prep, x, out, n);
     }
 
     bool settle(double x, double& t) const {

@@ -25,7 +25,8 @@ inline bool regular_location_scale(double x, double mu, double sigma) {
 // pnorm and plnorm are their preparations (the rows on the parameters alone)
 // evaluated at the point, staged kernels (num/staged.hpp): at_block runs a
 // block of points through the same steps, with the error functions and
-// logarithms of the block run together.
+// logarithms of the block run together, and at_points a block of points
+// each with its own preparation.
 struct NormalProbability {
     double mu;
     double sigma;
@@ -65,6 +66,10 @@ struct NormalProbability {
 
     double at(double x) const { return num::staged::at(*this, x); }
     void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<NormalProbability>(prep, x, out, n);
+    }
 };
 
 inline double pnorm(double x, double mu, double sigma, bool log_p) {
@@ -97,6 +102,10 @@ struct LogNormalProbability {
 
     double at(double x) const { return num::staged::at(*this, x); }
     void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<LogNormalProbability>(prep, x, out, n);
+    }
 };
 
 inline double plnorm(double x, double mu, double sigma, bool log_p) {

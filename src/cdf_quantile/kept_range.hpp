@@ -18,6 +18,8 @@ public:
     std::int64_t size() const { return static_cast<std::int64_t>(end_ - begin_); }
     bool holds(std::int64_t k) const { return k >= lo() && k < hi(); }
     const double* at(std::int64_t k) const { return data_.data() + (k - base_); }
+    // The memory held, in bytes.
+    std::size_t bytes() const { return data_.capacity() * sizeof(double); }
 
     // Empty, placed at k.
     void reset(std::int64_t k) {

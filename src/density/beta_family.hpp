@@ -133,6 +133,16 @@ struct BetaDensity : LogDensityForm<BetaDensity> {
         d.eb = b - 1.0;
         return d;
     }
+    static void prepare_n(BetaDensity* out, std::size_t n, const double* a, const double* b, const bool* log) {
+        double la[num::BLOCK];
+        double lb[num::BLOCK];
+        double lab[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) lab[i] = a[i] + b[i];
+        num::lgamma_column(a, la, n);
+        num::lgamma_column(b, lb, n);
+        num::lgamma_column(lab, lab, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(a[i], b[i], log[i], la[i], lb[i], lab[i]);
+    }
 
     bool settle(double x, double& v) const {
         if (invalid || num::is_nan(x)) return answer(v, NaN);

@@ -12,7 +12,8 @@
 //   log: the mode;
 // and derives from LogDensityForm<D>, which makes it a staged kernel: the
 // rows, log_argument(x, 0), log_argument(x, 1), then s = exponent(...) and
-// the result s (log mode) or exp(s).
+// the result s (log mode) or exp(s).  at_points runs a block of points
+// each under its own preparation through the same steps.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +48,10 @@ struct LogDensityForm {
     double at(double x) const { return num::staged::at(static_cast<const D&>(*this), x); }
     void at_block(const double* x, double* out, std::size_t n) const {
         num::staged::block(static_cast<const D&>(*this), x, out, n);
+    }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<D>(prep, x, out, n);
     }
 };
 

@@ -32,6 +32,7 @@
 #include <cstdint>
 
 #include "../num/blocks.hpp"
+#include "../num/column.hpp"
 #include "../num/log_gamma.hpp"
 #include "conventions.hpp"
 #include "log_gammas.hpp"
@@ -55,22 +56,60 @@ inline double dbern(std::int64_t x, double prob, bool log) {
 // Masses whose log-gammas are taken together (a few KiB of stack).
 inline constexpr std::size_t MASS_PIECE = 64;
 
+namespace detail {
+
+// Log-masses s[0 .. m) of the points at out[at[j]], written there as s, or
+// exp(s) for those not in log mode (the exponentials in lanes).
+inline void from_logs(const double* s, const std::uint16_t* at, const bool* log, std::size_t m, double* out) {
+    double e[num::BLOCK];
+    std::uint16_t where[num::BLOCK];
+    std::size_t c = 0;
+    for (std::size_t j = 0; j < m; ++j) {
+        if (log[j]) {
+            out[at[j]] = s[j];
+        } else {
+            where[c] = at[j];
+            e[c++] = s[j];
+        }
+    }
+    num::exp_n(e, e, c);
+    for (std::size_t j = 0; j < c; ++j) out[where[j]] = e[j];
+}
+
+}  // namespace detail
+
 class BinomialMass {
 public:
     // Points often repeat in a call: the element loop keeps their results.
     static constexpr bool memoize_points = true;
 
     static BinomialMass prepare(std::int64_t n_trials, double prob, bool log) {
-        BinomialMass b;
-        b.n_ = n_trials;
-        b.prob_ = prob;
-        b.log_ = log;
-        b.invalid_ = num::bad_probability(prob) || n_trials < 0;
-        b.nn_ = static_cast<double>(n_trials);
+        BinomialMass b = prepare_from(n_trials, prob, log);
         b.log_prob_ = num::log(prob);
         b.log_fail_ = num::log(1.0 - prob);
         b.lgamma_n1_ = num::lgamma(b.nn_ + 1.0);
         return b;
+    }
+    // Many at once: out[i] = prepare(n_trials[i], prob[i], log[i]), the
+    // logarithms and log-gammas in lanes.
+    static void prepare_n(BinomialMass* out, std::size_t n, const std::int64_t* n_trials, const double* prob,
+                          const bool* log) {
+        double lp[num::BLOCK];
+        double lq[num::BLOCK];
+        double lg[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = prepare_from(n_trials[i], prob[i], log[i]);
+            lq[i] = 1.0 - prob[i];
+            lg[i] = out[i].nn_ + 1.0;
+        }
+        num::log_column(prob, lp, n);
+        num::log_column(lq, lq, n);
+        num::lgamma_column(lg, lg, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i].log_prob_ = lp[i];
+            out[i].log_fail_ = lq[i];
+            out[i].lgamma_n1_ = lg[i];
+        }
     }
 
     double at(std::int64_t x) const {
@@ -90,6 +129,48 @@ public:
         double s;
         log_masses(x, 1, &s, &shared);
         return from_log(s, log_);
+    }
+
+    // A block of points, each under its own preparation: the interior
+    // points' log-gammas from the call's table where it has them (as in
+    // log_masses), the others and the exponentials in lanes; the other
+    // points as at(x).
+    template <class Preps>
+    static void at_points(const Preps& prep, const std::int64_t* x, double* out, std::size_t n,
+                          LogGammas* table = nullptr) {
+        double args[2 * num::BLOCK];  // upper and lower arguments of the points not in the table
+        std::uint16_t computed[num::BLOCK];
+        double lg[2 * num::BLOCK];    // the log-gammas of each interior point
+        std::uint16_t at[num::BLOCK];
+        bool log[num::BLOCK];
+        std::size_t m = 0;
+        std::size_t c = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const BinomialMass& b = prep(i);
+            if (b.invalid_ || x[i] <= 0 || x[i] >= b.n_ || b.n_ < 2) {
+                out[i] = b.at(x[i]);
+                continue;
+            }
+            if (table != nullptr && b.n_ < TABLE_BELOW && LogGammas::covers(b.n_ - x[i] + 1, 1) &&
+                LogGammas::covers(x[i] + 1, 1)) {
+                table->get(b.n_ - x[i] + 1, 1, &lg[2 * m]);
+                table->get(x[i] + 1, 1, &lg[2 * m + 1]);
+            } else {
+                b.lgamma_arguments(x[i], args[2 * c], args[2 * c + 1]);
+                computed[c++] = static_cast<std::uint16_t>(m);
+            }
+            at[m] = static_cast<std::uint16_t>(i);
+            log[m++] = b.log_;
+        }
+        double got[2 * num::BLOCK];
+        num::lgamma_n(args, got, 2 * c);
+        for (std::size_t j = 0; j < c; ++j) {
+            lg[2 * computed[j]] = got[2 * j];
+            lg[2 * computed[j] + 1] = got[2 * j + 1];
+        }
+        double s[num::BLOCK];
+        for (std::size_t j = 0; j < m; ++j) s[j] = prep(at[j]).interior_log_mass(x[at[j]], lg[2 * j], lg[2 * j + 1]);
+        detail::from_logs(s, at, log, m, out);
     }
 
     // The log-mass s for n >= 2 and 0 <= x <= n: n log(1 - p) at 0,
@@ -153,6 +234,17 @@ private:
     // Below this n, (n - x) + 1 and x + 1 are exact integers.
     static constexpr std::int64_t TABLE_BELOW = std::int64_t{1} << 53;
 
+    // Everything but the logarithms and the log-gamma.
+    static BinomialMass prepare_from(std::int64_t n_trials, double prob, bool log) {
+        BinomialMass b;
+        b.n_ = n_trials;
+        b.prob_ = prob;
+        b.log_ = log;
+        b.invalid_ = num::bad_probability(prob) || n_trials < 0;
+        b.nn_ = static_cast<double>(n_trials);
+        return b;
+    }
+
     // (n - x) + 1 and x + 1, as lchoose(n, x) forms them.
     void lgamma_arguments(std::int64_t x, double& upper, double& lower) const {
         const double k = static_cast<double>(x);
@@ -189,26 +281,69 @@ public:
     // Points often repeat in a call: the element loop keeps their results.
     static constexpr bool memoize_points = true;
 
-    static PoissonMass prepare(double rate, bool log) {
+    static PoissonMass prepare(double rate, bool log) { return prepare_from(rate, log, num::log(rate)); }
+    static PoissonMass prepare_from(double rate, bool log, double log_rate) {
         PoissonMass m;
         m.rate_ = rate;
         m.log_ = log;
-        m.log_rate_ = num::log(rate);
+        m.log_rate_ = log_rate;
         return m;
+    }
+    // Many at once, the logarithms in lanes.
+    static void prepare_n(PoissonMass* out, std::size_t n, const double* rate, const bool* log) {
+        double lr[num::BLOCK];
+        num::log_column(rate, lr, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(rate[i], log[i], lr[i]);
     }
 
     double at(std::int64_t x) const {
-        if (num::is_nan(rate_) || rate_ < 0.0) return NaN;
-        if (x < 0) return zero(log_);
-        if (rate_ == 0.0) return x == 0 ? logged(1.0, log_) : zero(log_);
-        if (rate_ == INF) return zero(log_);
-        const double k = static_cast<double>(x);
-        const double j = static_cast<double>(static_cast<std::uint64_t>(x) + 1u);
-        const double s = (log_power(log_rate_, k) - rate_) - num::lgamma(j);
-        return from_log(s, log_);
+        if (!regular(x)) return row(x);
+        return from_log(log_mass(x, num::lgamma(lgamma_argument(x))), log_);
+    }
+
+    // A block of points, each under its own preparation: the regular
+    // points' log-gammas and exponentials in lanes, the rows as at(x).
+    template <class Preps>
+    static void at_points(const Preps& prep, const std::int64_t* x, double* out, std::size_t n) {
+        double j1[num::BLOCK];  // x + 1 of each regular point
+        std::uint16_t at[num::BLOCK];
+        bool log[num::BLOCK];
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const PoissonMass& p = prep(i);
+            if (!p.regular(x[i])) {
+                out[i] = p.row(x[i]);
+                continue;
+            }
+            j1[m] = lgamma_argument(x[i]);
+            at[m] = static_cast<std::uint16_t>(i);
+            log[m++] = p.log_;
+        }
+        double s[num::BLOCK];
+        num::lgamma_n(j1, s, m);
+        for (std::size_t j = 0; j < m; ++j) s[j] = prep(at[j]).log_mass(x[at[j]], s[j]);
+        detail::from_logs(s, at, log, m, out);
     }
 
 private:
+    // A finite rate > 0 and x >= 0: the formula; otherwise the rows.
+    bool regular(std::int64_t x) const { return rate_ > 0.0 && rate_ != INF && x >= 0; }
+    double row(std::int64_t x) const {
+        if (num::is_nan(rate_) || rate_ < 0.0) return NaN;
+        if (x < 0) return zero(log_);
+        if (rate_ == 0.0) return x == 0 ? logged(1.0, log_) : zero(log_);
+        return zero(log_);  // rate = +inf
+    }
+    // x + 1, formed in unsigned arithmetic (exact) before its conversion.
+    static double lgamma_argument(std::int64_t x) {
+        return static_cast<double>(static_cast<std::uint64_t>(x) + 1u);
+    }
+    // k log(rate) - rate - lgamma(k + 1), given that log-gamma.
+    double log_mass(std::int64_t x, double lgamma_j) const {
+        const double k = static_cast<double>(x);
+        return (log_power(log_rate_, k) - rate_) - lgamma_j;
+    }
+
     double rate_ = 0.0;
     bool log_ = false;
     double log_rate_ = 0.0;

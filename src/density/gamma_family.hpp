@@ -31,6 +31,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../num/column.hpp"
 #include "../num/log_gamma.hpp"
 #include "block_form.hpp"
 #include "conventions.hpp"
@@ -142,6 +143,14 @@ struct GammaDensity : LogDensityForm<GammaDensity> {
         d.c = -lgamma_shape - log_scale * shape;
         d.e = shape - 1.0;
         return d;
+    }
+    static void prepare_n(GammaDensity* out, std::size_t n, const double* shape, const double* scale,
+                          const bool* log) {
+        double lg[num::BLOCK];
+        double ls[num::BLOCK];
+        num::lgamma_column(shape, lg, n);
+        num::log_column(scale, ls, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(shape[i], scale[i], log[i], lg[i], ls[i]);
     }
 
     bool settle(double x, double& v) const {

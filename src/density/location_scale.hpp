@@ -5,15 +5,18 @@
 // through each kernel's rule table.  Cauchy is computed as a density, the
 // others as log-densities.
 //
-// dnorm, dlnorm and dlogis are their preparations (the rows on the
-// parameters alone, and the logarithm of sigma, once per call) evaluated at
-// the point, written as staged kernels (num/staged.hpp): at_block evaluates
-// a block of points through the same steps, with the exponentials and
-// logarithms of the block run together.
+// All but dcauchy and dunif are their preparations (the rows on the parameters alone,
+// and the logarithm of sigma, once per parameter set) evaluated at the
+// point, written as staged kernels (num/staged.hpp): at_block evaluates a
+// block of points through the same steps, with the exponentials and
+// logarithms of the block run together, and at_points a block of points
+// each with its own preparation.  prepare_n makes many preparations at once,
+// their logarithms of sigma in lanes.
 #pragma once
 
 #include <cstddef>
 
+#include "../num/column.hpp"
 #include "../num/staged.hpp"
 #include "conventions.hpp"
 
@@ -27,6 +30,19 @@ inline double normal_like_limit(double x, double mu, double sigma) {
     return 0.0;
 }
 
+// The step of a density with dnorm's rules (D has invalid, located, mu,
+// sigma and log): NaN, the rows, or at finite x with finite mu and
+// 0 < sigma < inf the log-density s(x), logged or exponentiated.
+template <class D, class S>
+num::Op normal_like_step(const D& d, double x, double& v, S&& s) {
+    if (d.invalid || num::is_nan(x)) return num::staged::result(NaN, v);
+    if (num::is_finite(x) && d.located) {
+        if (d.sigma == INF) return num::staged::result(zero(d.log), v);
+        return num::staged::exp_unless(d.log, s(x), v);
+    }
+    return num::staged::result(logged(normal_like_limit(x, d.mu, d.sigma), d.log), v);
+}
+
 struct NormalDensity {
     double mu;
     double sigma;
@@ -37,11 +53,20 @@ struct NormalDensity {
     double c;      // -ln sqrt(2 pi) - ln sigma, when regular
 
     static NormalDensity prepare(double mu, double sigma, bool log) {
+        return prepare_from(mu, sigma, log, num::log(sigma));
+    }
+    // With log(sigma) given (for preparations of many parameter sets).
+    static NormalDensity prepare_from(double mu, double sigma, bool log, double log_sigma) {
         NormalDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, false, 0.0};
         d.located = num::is_finite(mu) && sigma > 0.0;
         d.regular = !d.invalid && d.located && sigma != INF;
-        if (d.regular) d.c = -num::LN_SQRT_2PI - num::log(sigma);
+        if (d.regular) d.c = -num::LN_SQRT_2PI - log_sigma;
         return d;
+    }
+    static void prepare_n(NormalDensity* out, std::size_t n, const double* mu, const double* sigma, const bool* log) {
+        double ls[num::BLOCK];
+        num::log_column(sigma, ls, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(mu[i], sigma[i], log[i], ls[i]);
     }
 
     // The log-density at a finite x, when regular.
@@ -53,29 +78,64 @@ struct NormalDensity {
     struct Point {};
 
     num::Op step(double x, Point&, int, double& v) const {
-        if (invalid || num::is_nan(x)) return num::staged::result(NaN, v);
-        if (num::is_finite(x) && located) {
-            if (sigma == INF) return num::staged::result(zero(log), v);
-            return num::staged::exp_unless(log, exponent(x), v);
-        }
-        return num::staged::result(logged(normal_like_limit(x, mu, sigma), log), v);
+        return normal_like_step(*this, x, v, [this](double y) { return exponent(y); });
     }
 
     double at(double x) const { return num::staged::at(*this, x); }
     void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<NormalDensity>(prep, x, out, n);
+    }
 };
 
 inline double dnorm(double x, double mu, double sigma, bool log) {
     return NormalDensity::prepare(mu, sigma, log).at(x);
 }
 
-inline double dlaplace(double x, double mu, double sigma, bool log) {
-    if (any_nan(x, mu, sigma) || sigma < 0.0) return NaN;
-    if (num::is_finite(x) && num::is_finite(mu) && sigma > 0.0) {
-        if (sigma == INF) return zero(log);
-        return from_log(-num::log(sigma + sigma) - num::abs(x - mu) / sigma, log);
+struct LaplaceDensity {
+    double mu;
+    double sigma;
+    bool log;
+    bool invalid;  // a NaN parameter or sigma < 0
+    bool located;  // finite mu and sigma > 0: a finite x leaves the rule table
+    double c;      // -ln(sigma + sigma), when valid, located and sigma < inf
+
+    static LaplaceDensity prepare(double mu, double sigma, bool log) {
+        return prepare_from(mu, sigma, log, num::log(sigma + sigma));
     }
-    return logged(normal_like_limit(x, mu, sigma), log);
+    // With log(sigma + sigma) given (for preparations of many parameter sets).
+    static LaplaceDensity prepare_from(double mu, double sigma, bool log, double log_2sigma) {
+        LaplaceDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, 0.0};
+        d.located = num::is_finite(mu) && sigma > 0.0;
+        if (!d.invalid && d.located && sigma != INF) d.c = -log_2sigma;
+        return d;
+    }
+    static void prepare_n(LaplaceDensity* out, std::size_t n, const double* mu, const double* sigma, const bool* log) {
+        double twice[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) twice[i] = sigma[i] + sigma[i];
+        num::log_column(twice, twice, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(mu[i], sigma[i], log[i], twice[i]);
+    }
+
+    struct Point {};
+
+    // Finite x, mu and 0 < sigma < inf: -ln(2 sigma) - |x - mu| / sigma;
+    // otherwise dnorm's rules.
+    num::Op step(double x, Point&, int, double& v) const {
+        return normal_like_step(*this, x, v, [this](double y) { return c - num::abs(y - mu) / sigma; });
+    }
+
+    double at(double x) const { return num::staged::at(*this, x); }
+    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<LaplaceDensity>(prep, x, out, n);
+    }
+};
+
+inline double dlaplace(double x, double mu, double sigma, bool log) {
+    return LaplaceDensity::prepare(mu, sigma, log).at(x);
 }
 
 inline double dcauchy(double x, double mu, double sigma, bool log) {
@@ -105,9 +165,19 @@ struct LogisticDensity {
     double log_sigma;  // when valid and sigma < inf (-inf for sigma = 0)
 
     static LogisticDensity prepare(double mu, double sigma, bool log) {
+        return prepare_from(mu, sigma, log, num::log(sigma));
+    }
+    // With log(sigma) given (for preparations of many parameter sets).
+    static LogisticDensity prepare_from(double mu, double sigma, bool log, double log_sigma) {
         LogisticDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, 0.0};
-        if (!d.invalid && sigma != INF) d.log_sigma = num::log(sigma);
+        if (!d.invalid && sigma != INF) d.log_sigma = log_sigma;
         return d;
+    }
+    static void prepare_n(LogisticDensity* out, std::size_t n, const double* mu, const double* sigma,
+                          const bool* log) {
+        double ls[num::BLOCK];
+        num::log_column(sigma, ls, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(mu[i], sigma[i], log[i], ls[i]);
     }
 
     double z(double x) const { return -((x - mu) / sigma); }
@@ -140,6 +210,10 @@ struct LogisticDensity {
 
     double at(double x) const { return num::staged::at(*this, x); }
     void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<LogisticDensity>(prep, x, out, n);
+    }
 };
 
 inline double dlogis(double x, double mu, double sigma, bool log) {
@@ -151,6 +225,12 @@ struct LogNormalDensity {
 
     static LogNormalDensity prepare(double mu, double sigma, bool log) {
         return {NormalDensity::prepare(mu, sigma, log)};
+    }
+    static void prepare_n(LogNormalDensity* out, std::size_t n, const double* mu, const double* sigma,
+                          const bool* log) {
+        double ls[num::BLOCK];
+        num::log_column(sigma, ls, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = {NormalDensity::prepare_from(mu[i], sigma[i], log[i], ls[i])};
     }
 
     struct Point {};
@@ -192,6 +272,10 @@ struct LogNormalDensity {
 
     double at(double x) const { return num::staged::at(*this, x); }
     void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        num::staged::block_of<LogNormalDensity>(prep, x, out, n);
+    }
 };
 
 inline double dlnorm(double x, double mu, double sigma, bool log) {

@@ -22,7 +22,7 @@ void register_densities(py::module_& m) {
     def_vectorized<&density::df, density::FDensity>(m, "df", arg("x"), arg("df1"), arg("df2"), arg("log") = false);
     def_vectorized<&density::dgamma, density::GammaDensity>(m, "dgamma", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
     def_vectorized<&density::dinvgamma, density::InvGammaDensity>(m, "dinvgamma", arg("x"), arg("shape"), arg("scale"), arg("log") = false);
-    def_vectorized<&density::dlaplace>(m, "dlaplace", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
+    def_vectorized<&density::dlaplace, density::LaplaceDensity>(m, "dlaplace", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dlnorm, density::LogNormalDensity>(m, "dlnorm", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dlogis, density::LogisticDensity>(m, "dlogis", arg("x"), arg("mu"), arg("sigma"), arg("log") = false);
     def_vectorized<&density::dpois, density::PoissonMass>(m, "dpois", arg("x"), arg("rate"), arg("log") = false);

@@ -25,9 +25,14 @@
 //   parameter moves innermost, and each such row is evaluated under one
 //   preparation like the case above.  Other points are collected in batches
 //   and handed to the kernel's `at_points` when it has one, or evaluated per
-//   preparation, in blocks where several share one.  Calls whose parameters
-//   hardly repeat (judged on their first elements), small calls, and kernels
-//   without preparation simply call the kernel at every element.
+//   preparation, in blocks where several share one.  Preparations with a
+//   Shared state (a table of log-gammas) get one for the whole call, and
+//   those that own memory are kept within a budget (preparations.hpp).
+//   Calls whose parameters hardly repeat (judged on their first elements)
+//   keep nothing: kernels with at_points get their points in batches whose
+//   preparations are made together (prepare_n: their logarithms in lanes);
+//   other kernels are called at every element, as are small calls and
+//   kernels without preparation.
 // The walk visits the result in C order (trivial layouts, whose arguments
 // are full-shape and contiguous in the same order or of one element: one
 // pass over memory), except for the axis moved innermost; each argument is
@@ -378,6 +383,8 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             [&p] { return std::apply([](auto... a) { return Prep::prepare(a...); }, p); }, empty);
     }
 
+    using Shared = typename SharedOf<Prep>::type;
+
     // The result at a stored point under `prep`.
     static double at_point(const Prep& prep, X xs, PointMemo* memo) {
         if constexpr (load_t<0>::can_fail) {
@@ -388,6 +395,29 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             if (memo != nullptr) return memo->get(x, [&] { return num::canonical(prep.at(x)); });
         }
         return num::canonical(prep.at(x));
+    }
+
+    // The same with the call's shared state, for preparations that have one.
+    static double at_point(const Prep& prep, X xs, Shared& shared) {
+        if constexpr (HasShared<Prep>::value) {
+            if constexpr (load_t<0>::can_fail) {
+                if (!load_t<0>::ok(xs)) return num::NaN;
+            }
+            return num::canonical(prep.at(load_t<0>::get(xs), shared));
+        } else {
+            return at_point(prep, xs, nullptr);
+        }
+    }
+
+    // A batch through the kernel's at_points, with the call's shared state
+    // where it takes it.
+    static void points_at(const PointPreparations<Prep>& preps, const Point* x, double* v, std::size_t n,
+                          Shared& shared) {
+        if constexpr (HasSharedAtPoints<Prep, Point>::value) {
+            Prep::at_points(preps, x, v, n, &shared);
+        } else {
+            Prep::at_points(preps, x, v, n);
+        }
     }
 
     // n results under one preparation, from the points at `x` (`step`
@@ -484,7 +514,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
             if (n_ == 0) return;
             double v[num::BLOCK];
             if constexpr (AT_POINTS) {
-                Prep::at_points(PointPreparations<Prep>(cache_.table(), slot_), x_, v, n_);
+                points_at(PointPreparations<Prep>(cache_.table(), slot_), x_, v, n_, shared_);
                 for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(v[i]);
             } else if (groups_ == n_) {
                 for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(cache_[slot_[i]].at(x_[i]));
@@ -530,6 +560,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         }
 
         const Cache& cache_;
+        Shared shared_{};
         std::size_t n_ = 0;
         Point x_[num::BLOCK];
         double* out_[num::BLOCK];
@@ -544,10 +575,10 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     // Whether keeping preparations would not pay: the call is small, or in
     // its first TRIAL elements fewer than one in 16 has the parameters of an
     // earlier one.  Never for preparations that own memory (their reuse
-    // saves the most) or kernels that take per-point preparations.
+    // saves the most).
     static bool rarely_repeated(double* out, Py_intptr_t count, const std::array<const char*, N>& base,
                                 const Walk<N>& w) {
-        if (AT_POINTS || !std::is_trivially_destructible_v<Prep>) return false;
+        if (!std::is_trivially_destructible_v<Prep>) return false;
         if (count < SMALL_CALL) return true;
         struct Seen {};
         const Py_intptr_t looked = count < TRIAL ? count : TRIAL;
@@ -575,6 +606,115 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         explicit NoBatch(const Cache&) {}
     };
 
+    // The parameters of up to BLOCK preparations, one array per parameter.
+    template <class T>
+    struct ColumnsOf;
+    template <class... P>
+    struct ColumnsOf<std::tuple<P...>> {
+        using type = std::tuple<std::array<P, num::BLOCK>...>;
+    };
+
+    // Points whose parameters rarely repeat, for kernels with at_points:
+    // gathered in batches of up to BLOCK, a point with the parameters
+    // (bits) of the point before it sharing its preparation.  The batch's
+    // preparations are made together (prepare_n, where the kernel offers
+    // it: their logarithms in lanes), then at_points
+    // evaluates the batch.
+    class FreshBatch {
+    public:
+        FreshBatch() : prep_(num::BLOCK) {}
+
+        bool full() const { return n_ == num::BLOCK; }
+
+        void add(Point x, double* out, const Params& p) {
+            const typename Cache::Key key = key_of(p, std::make_index_sequence<N - 1>{});
+            if (preps_ == 0 || key != last_) {
+                put(preps_++, p, std::make_index_sequence<N - 1>{});
+                last_ = key;
+            }
+            x_[n_] = x;
+            out_[n_] = out;
+            slot_[n_] = static_cast<std::uint32_t>(preps_ - 1);
+            ++n_;
+        }
+
+        void evaluate() {
+            if (n_ == 0) return;
+            prepare(std::make_index_sequence<N - 1>{});
+            double v[num::BLOCK];
+            points_at(PointPreparations<Prep>(prep_.data(), slot_), x_, v, n_, shared_);
+            for (std::size_t i = 0; i < n_; ++i) *out_[i] = num::canonical(v[i]);
+            n_ = 0;
+            preps_ = 0;
+        }
+
+    private:
+        template <std::size_t... J>
+        void put(std::size_t j, const Params& p, std::index_sequence<J...>) {
+            ((std::get<J>(columns_)[j] = std::get<J>(p)), ...);
+        }
+
+        template <std::size_t... J>
+        void prepare(std::index_sequence<J...>) {
+            if constexpr (HasPrepareN<Prep, Params>::value) {
+                Prep::prepare_n(prep_.data(), preps_, std::get<J>(columns_).data()...);
+            } else {
+                for (std::size_t j = 0; j < preps_; ++j) prep_[j] = Prep::prepare(std::get<J>(columns_)[j]...);
+            }
+        }
+
+        Shared shared_{};
+        std::size_t n_ = 0;
+        std::size_t preps_ = 0;
+        typename Cache::Key last_{};
+        Point x_[num::BLOCK];
+        double* out_[num::BLOCK];
+        std::uint32_t slot_[num::BLOCK];
+        typename ColumnsOf<Params>::type columns_;
+        std::vector<Prep> prep_;
+    };
+
+    // True for a row of at least LONG_ROW elements along which no parameter
+    // moves: it is evaluated under one preparation.
+    static bool fixed_row(const std::array<Py_intptr_t, N>& step, Py_intptr_t n) {
+        bool fixed = n >= LONG_ROW;
+        for (std::size_t k = 1; k < N && fixed; ++k) fixed = step[k] == 0;
+        return fixed;
+    }
+
+    // Parameters that rarely repeat, for kernels with at_points: the points
+    // in fresh batches (FreshBatch), rows with fixed parameters under one
+    // preparation.
+    static void fresh(double* out, const std::array<const char*, N>& base, const Walk<N>& w) {
+        FreshBatch batch;
+        walk_rows<N>(w, base, out,
+                     [&](std::array<const char*, N> at, const std::array<Py_intptr_t, N>& step, double* o,
+                         Py_intptr_t os, Py_intptr_t n) {
+                         Params p;
+                         if (fixed_row(step, n)) {
+                             if (!parameters(at, p, Index{})) {
+                                 for (Py_intptr_t i = 0; i < n; ++i) o[i * os] = num::NaN;
+                             } else {
+                                 const Prep prep = std::apply([](auto... a) { return Prep::prepare(a...); }, p);
+                                 one_preparation(prep, nullptr, at[0], step[0], o, os, n);
+                             }
+                             return;
+                         }
+                         for (Py_intptr_t i = 0; i < n; ++i) {
+                             const std::array<const char*, N> here = element(at, step, i);
+                             double* dst = o + i * os;
+                             const X xs = read<X>(here[0]);
+                             if (!parameters(here, p, Index{}) || (load_t<0>::can_fail && !load_t<0>::ok(xs))) {
+                                 *dst = num::NaN;
+                             } else {
+                                 batch.add(load_t<0>::get(xs), dst, p);
+                                 if (batch.full()) batch.evaluate();
+                             }
+                         }
+                     });
+        batch.evaluate();
+    }
+
     // Parameters that vary: each element finds its preparation among those
     // the call keeps.  Rows along which no parameter moves are evaluated
     // under one preparation; other points are batched when the kernel
@@ -583,6 +723,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     static void varying(double* out, Py_intptr_t count, const std::array<const char*, N>& base, const Walk<N>& w) {
         constexpr bool BATCHED = AT_POINTS || BLOCKS;
         Cache cache(std::min<std::size_t>(static_cast<std::size_t>(count), KeptPreparations<Prep>::value));
+        Shared shared{};
         std::conditional_t<BATCHED, Batch, NoBatch> batch(cache);
         const auto evaluate_batch = [&batch] {
             if constexpr (BATCHED) batch.evaluate();
@@ -590,14 +731,18 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         walk_rows<N>(w, base, out,
                      [&](std::array<const char*, N> at, const std::array<Py_intptr_t, N>& step, double* o,
                          Py_intptr_t os, Py_intptr_t n) {
-                         bool row_fixed = n >= LONG_ROW;
-                         for (std::size_t k = 1; k < N && row_fixed; ++k) row_fixed = step[k] == 0;
-                         if (row_fixed) {
+                         if (fixed_row(step, n)) {
                              const std::uint32_t slot = preparation(cache, at, evaluate_batch);
                              if (slot == Cache::NONE) {
                                  for (Py_intptr_t i = 0; i < n; ++i) o[i * os] = num::NaN;
+                             } else if constexpr (HasShared<Prep>::value && !BATCHED) {
+                                 for (Py_intptr_t i = 0; i < n; ++i) {
+                                     o[i * os] = at_point(cache[slot], read<X>(at[0] + i * step[0]), shared);
+                                 }
+                                 if constexpr (HasKeptBytes<Prep>::value) cache.account(slot);
                              } else {
                                  one_preparation(cache[slot], nullptr, at[0], step[0], o, os, n);
+                                 if constexpr (HasKeptBytes<Prep>::value) cache.account(slot);
                              }
                              return;
                          }
@@ -612,7 +757,8 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
                                  batch.add(load_t<0>::get(xs), dst, slot);
                                  if (batch.full()) batch.evaluate();
                              } else {
-                                 *dst = at_point(cache[slot], xs, nullptr);
+                                 *dst = at_point(cache[slot], xs, shared);
+                                 if constexpr (HasKeptBytes<Prep>::value) cache.account(slot);
                              }
                          }
                      });
@@ -655,7 +801,15 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         } else {
             parameters_outside(w);
             if (rarely_repeated(out, size, base, w)) {
-                walk_rows<N>(w, base, out, each_row);
+                if constexpr (AT_POINTS) {
+                    if (size >= SMALL_CALL) {
+                        fresh(out, base, w);
+                    } else {
+                        walk_rows<N>(w, base, out, each_row);
+                    }
+                } else {
+                    walk_rows<N>(w, base, out, each_row);
+                }
             } else {
                 varying(out, size, base, w);
             }

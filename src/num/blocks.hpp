@@ -62,6 +62,13 @@ void scalar_at_depth(int depth, const double* x, double* out, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) out[i] = F(depth, x[i]);
 }
 
+inline void scalar_gamma_lower_each(const double* a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_lower(a[i], x[i]);
+}
+inline void scalar_gamma_upper_each(const double* a, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a[i], x[i]);
+}
+
 inline constexpr Table SCALAR{"scalar",
                               &scalar_exp,
                               &scalar_log,
@@ -73,7 +80,9 @@ inline constexpr Table SCALAR{"scalar",
                               &scalar_each<&erf_below_fraction<double>>,
                               &scalar_each<&tanh_fraction<double>>,
                               &scalar_at_depth<&atan_fraction<double>>,
-                              &scalar_at_depth<&atan_series<double>>};
+                              &scalar_at_depth<&atan_series<double>>,
+                              &scalar_gamma_lower_each,
+                              &scalar_gamma_upper_each};
 
 inline const Table* active = &SCALAR;
 

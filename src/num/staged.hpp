@@ -56,10 +56,11 @@
 // staged::block_of<Prep>(prep_of, x, out, n) takes point i's preparation
 // from prep_of(i) (a reference or a value, asked for several times per
 // point, so it should be a look-up, not a preparation).  Points whose
-// preparations differ still share a batch for log, exp and erf; the
-// fractions, which take one shape for all their lanes, run for each stretch
-// of points with the same shape.  Nothing may depend on which points share a
-// chunk or a batch, or on which preparation a neighbouring point has.
+// preparations differ still share a batch for log, exp, erf and the
+// fractions (which take a shape per lane when the points' shapes differ: the
+// same operations on each lane's own shape).  Nothing may depend on which
+// points share a chunk or a batch, or on which preparation a neighbouring
+// point has.
 #pragma once
 
 #include <cstddef>
@@ -193,11 +194,22 @@ inline void run_function(Op f, double a, const double* v, double* out, std::size
     }
 }
 
+// out[0 .. c) = the fraction f at (a[i], v[i]), each at its own shape; out
+// may be v.
+inline void run_fraction_each(Op f, const double* a, const double* v, double* out, std::size_t c) {
+    if (f == Op::gamma_lower) {
+        lanes::active->gamma_lower_each(a, v, out, c);
+    } else {
+        lanes::active->gamma_upper_each(a, v, out, c);
+    }
+}
+
 // Gives every live point (chunk positions live[0 .. m) of the count points
 // in the chunk) the value of the lane function it asked for, v[i] = f(v[i]),
-// one batch per function (`present` has a bit for each).  The fractions take
-// one shape for all their lanes: a batch for each stretch of points sharing
-// it, unless every point has the one preparation (OnePrep).
+// one batch per function (`present` has a bit for each).  The fractions
+// take the shape of each point's preparation: one shape for all their lanes
+// when every point has the one preparation (OnePrep) or the batch's shapes
+// are the same bits, a shape per lane otherwise.
 // Kept out of line: the rounds that call it have their steps inlined.
 template <bool OnePrep, std::size_t C, class PrepOf>
 [[gnu::noinline]] void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m,
@@ -225,12 +237,16 @@ template <bool OnePrep, std::size_t C, class PrepOf>
         if (OnePrep || !is_fraction(f)) {
             run_function(f, fraction_shape(prep_of(base)), g, g, c);
         } else {
-            for (std::size_t s = 0; s < c;) {
-                const double a = fraction_shape(prep_of(base + index[s]));
-                std::size_t e = s + 1;
-                while (e < c && same_bits(fraction_shape(prep_of(base + index[e])), a)) ++e;
-                run_function(f, a, g + s, g + s, e - s);
-                s = e;
+            double a[C];
+            bool one_shape = true;
+            for (std::size_t j = 0; j < c; ++j) {
+                a[j] = fraction_shape(prep_of(base + index[j]));
+                one_shape = one_shape && same_bits(a[j], a[0]);
+            }
+            if (one_shape) {
+                run_function(f, a[0], g, g, c);
+            } else {
+                run_fraction_each(f, a, g, g, c);
             }
         }
         for (std::size_t j = 0; j < c; ++j) v[index[j]] = g[j];

@@ -95,6 +95,17 @@ void expose_lanes(py::module_& m) {
         (upper ? t.gamma_upper : t.gamma_lower)(a, x.data(), out.mutable_data(), static_cast<std::size_t>(x.size()));
         return out;
     });
+    // The same with a shape per element.
+    m.def("gamma_fraction_each_n", [](const std::string& name, bool upper,
+                                      py::array_t<double, py::array::c_style | py::array::forcecast> a,
+                                      py::array_t<double, py::array::c_style | py::array::forcecast> x) {
+        if (a.size() != x.size()) throw py::value_error("shapes and points of different lengths");
+        const Table& t = by_name(name);
+        py::array_t<double> out(x.size());
+        (upper ? t.gamma_upper_each : t.gamma_lower_each)(a.data(), x.data(), out.mutable_data(),
+                                                          static_cast<std::size_t>(x.size()));
+        return out;
+    });
 }
 
 }  // namespace testkit

@@ -111,23 +111,28 @@ V erf_below(V x, V w) {
     return erf_below_join<V, Target>(x, w, erf_below_fraction<V, Target>(x));
 }
 
-// The lower incomplete gamma function's fraction at shape a (the same for
-// every lane): P = x^a e^-x / Gamma(a) / this.  Levels 55 down to 2.
-template <class V, class Target = void>
-V gamma_lower(double a, V x) {
+// The lower incomplete gamma function's fraction at shape a: P = x^a e^-x /
+// Gamma(a) / this.  Levels 55 down to 2.  A is double (one shape for every
+// lane) or V (a shape per lane: the same operations on each lane's own).
+template <class V, class Target = void, class A = double>
+V gamma_lower(A a, V x) {
     V l = (V{} + ((static_cast<double>(GAMMA_LOWER_CF_END) + a) - 1.0));  // L(55)
     for (int k = GAMMA_LOWER_CF_END - 1; k >= 2; --k) {
-        const double c = (k % 2 == 1) ? -((static_cast<double>(k + 1) * 0.5) + (a - 1.0))
-                                      : static_cast<double>(k) * 0.5;
-        l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
+        if (k % 2 == 1) {
+            const A c = -((static_cast<double>(k + 1) * 0.5) + (a - 1.0));
+            l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
+        } else {
+            const double c = static_cast<double>(k) * 0.5;
+            l = (c * x) / l + ((static_cast<double>(k) + a) - 1.0);
+        }
     }
     return (-((a - 1.0) + 1.0) * x) / l + ((a + 1.0) - 1.0);
 }
 
 // The upper function's fraction: P = 1 - x^a e^-x / Gamma(a) / this.
-// Levels 100 down to 2, T_k = ((2k - 1) - a) + x.
-template <class V, class Target = void>
-V gamma_upper(double a, V x) {
+// Levels 100 down to 2, T_k = ((2k - 1) - a) + x; A as for gamma_lower.
+template <class V, class Target = void, class A = double>
+V gamma_upper(A a, V x) {
     V u = (static_cast<double>(2 * GAMMA_UPPER_CF_END - 1) - a) + x;  // U(100)
     for (int k = GAMMA_UPPER_CF_END - 1; k >= 2; --k) {
         u = ((a - static_cast<double>(k)) * static_cast<double>(k)) / u + ((static_cast<double>(2 * k - 1) - a) + x);

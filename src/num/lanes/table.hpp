@@ -32,6 +32,9 @@ struct Table {
     // atan_fraction(depth, x[i]) and atan_series(terms, x[i])
     void (*atan_fraction)(int depth, const double* x, double* out, std::size_t n);
     void (*atan_series)(int terms, const double* x, double* out, std::size_t n);
+    // gamma_lower(a[i], x[i]) and gamma_upper(a[i], x[i]): a shape per element
+    void (*gamma_lower_each)(const double* a, const double* x, double* out, std::size_t n);
+    void (*gamma_upper_each)(const double* a, const double* x, double* out, std::size_t n);
 };
 
 }  // namespace pradix::num::lanes

@@ -38,6 +38,12 @@ Pack<N, K, T> each(const A& a, const B& b, F f) {
 }
 
 template <class N, int K, class T>
+Pack<N, K, T> operator-(const Pack<N, K, T>& a) {
+    Pack<N, K, T> r;
+    for (int i = 0; i < K; ++i) r.v[i] = -a.v[i];
+    return r;
+}
+template <class N, int K, class T>
 Pack<N, K, T> operator+(const Pack<N, K, T>& a, const Pack<N, K, T>& b) {
     return each<N, K, T>(a, b, [](auto x, auto y) { return x + y; });
 }
@@ -219,10 +225,25 @@ struct Blocks {
         each_at_depth<&lanes::atan_series<V, Target>>(terms, x, out, n, 3.0);
     }
 
+    // The fractions with a shape per lane; padding lanes take shape 1.
+    template <class F>
+    static void with_shapes(F f, const double* a, const double* x, double* out, std::size_t n) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, f(load(a + i), load(x + i)));
+        if (i < n) store_part(out + i, n - i, f(load_part(a + i, n - i, 1.0), load_part(x + i, n - i, 1.0)));
+    }
+    static void gamma_lower_each(const double* a, const double* x, double* out, std::size_t n) {
+        with_shapes([](const V& s, const V& y) { return lanes::gamma_lower<V, Target, V>(s, y); }, a, x, out, n);
+    }
+    static void gamma_upper_each(const double* a, const double* x, double* out, std::size_t n) {
+        with_shapes([](const V& s, const V& y) { return lanes::gamma_upper<V, Target, V>(s, y); }, a, x, out, n);
+    }
+
     static constexpr Table table(const char* name) {
         return Table{name,         &exp,          &log,           &erf_above,     &erf_below,
                      &gamma_lower, &gamma_upper,  &erf_above_fraction, &erf_below_fraction,
-                     &tanh_fraction, &atan_fraction, &atan_series};
+                     &tanh_fraction, &atan_fraction, &atan_series,
+                     &gamma_lower_each, &gamma_upper_each};
     }
 };
 
