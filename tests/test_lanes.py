@@ -37,6 +37,10 @@ ARGS = {
                                   10.0 ** rng.uniform(-310, 308, 2000), rng.uniform(0.4, 1.6, 2000)])),
     # the switch between the two fractions at 2.1.
     "erf": np.concatenate([around(SPECIAL + [2.1, 6.0, 1e-8]), rng.normal(0, 2, 3000), rng.uniform(-7, 7, 1000)]),
+    # the depths' edges at 1 and 1.4, the series about pi/2, reductions
+    # beyond pi.
+    "tan": np.concatenate([around(SPECIAL + [1.0, 1.4, 1.55, 1.6, np.pi / 2, np.pi, 4.0, 1e-8]),
+                           rng.uniform(-np.pi / 2, np.pi / 2, 3000), rng.uniform(-10, 10, 1000)]),
 }
 
 

@@ -24,6 +24,7 @@
 
 #include "erf.hpp"
 #include "exp_log.hpp"
+#include "trig.hpp"
 #include "lanes/fractions.hpp"
 #include "lanes/table.hpp"
 
@@ -51,8 +52,12 @@ inline void scalar_gamma_upper(double a, const double* x, double* out, std::size
     for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a, x[i]);
 }
 
-inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,        &scalar_erf_above,
-                              &scalar_erf_below, &scalar_gamma_lower, &scalar_gamma_upper};
+inline void scalar_tan(int depth, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = tan_fraction(x[i], depth);
+}
+
+inline constexpr Table SCALAR{"scalar",           &scalar_exp,         &scalar_log,         &scalar_erf_above,
+                              &scalar_erf_below, &scalar_gamma_lower, &scalar_gamma_upper, &scalar_tan};
 
 inline const Table* active = &SCALAR;
 
@@ -159,6 +164,38 @@ inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Tabl
             const double xi = x[at + index[j]];
             const double v = complement[j] ? av[na++] : bv[nb++];
             out[at + index[j]] = xi < 0.0 ? -v : v;
+        }
+    });
+}
+
+// tan through tan's own rows and reduction: the points that take the
+// fraction without a reduction are sorted by its depth, each depth's
+// fractions run together, and the sign is put back as tan does.
+inline void tan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    constexpr int DEPTHS[3] = {25, 35, 45};
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
+        std::uint16_t index[3][BLOCK];
+        double arg[3][BLOCK];
+        double value[BLOCK];
+        std::size_t m[3] = {0, 0, 0};
+        for (std::size_t i = 0; i < count; ++i) {
+            const double xi = x[at + i];
+            const double pos = xi < 0.0 ? -xi : xi;
+            if (is_nan(xi) || near_zero(xi) || !detail::tan_takes_fraction(pos)) {
+                out[at + i] = tan(xi);
+                continue;
+            }
+            const int depth = detail::tan_depth(pos);
+            const int d = depth == DEPTHS[0] ? 0 : (depth == DEPTHS[1] ? 1 : 2);
+            index[d][m[d]] = static_cast<std::uint16_t>(i);
+            arg[d][m[d]++] = pos;
+        }
+        for (int d = 0; d < 3; ++d) {
+            t.tan(DEPTHS[d], arg[d], value, m[d]);
+            for (std::size_t j = 0; j < m[d]; ++j) {
+                const std::size_t i = index[d][j];
+                out[at + i] = x[at + i] < 0.0 ? -value[j] : value[j];
+            }
         }
     });
 }

@@ -67,6 +67,7 @@ void expose_lanes(py::module_& m) {
     m.def("exp_n", &run<&pradix::num::exp_n>);
     m.def("log_n", &run<&pradix::num::log_n>);
     m.def("erf_n", &run<&pradix::num::erf_n>);
+    m.def("tan_n", &run<&pradix::num::tan_n>);
     // The incomplete gamma function's lower or upper fraction at shape a,
     // through a named target.
     m.def("gamma_fraction_n", [](const std::string& name, bool upper, double a,

@@ -23,6 +23,8 @@ struct Table {
     // gamma_lower(a, x[i]) and gamma_upper(a, x[i])
     void (*gamma_lower)(double a, const double* x, double* out, std::size_t n);
     void (*gamma_upper)(double a, const double* x, double* out, std::size_t n);
+    // tan_fraction(x[i], depth)
+    void (*tan)(int depth, const double* x, double* out, std::size_t n);
 };
 
 }  // namespace pradix::num::lanes

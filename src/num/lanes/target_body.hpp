@@ -153,8 +153,14 @@ struct Blocks {
         if (i < n) store_part(out + i, n - i, lanes::gamma_upper<V, Target>(a, load_part(x + i, n - i, 1.0)));
     }
 
+    static void tan(int depth, const double* x, double* out, std::size_t n) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, tan_fraction<V, Target>(load(x + i), depth));
+        if (i < n) store_part(out + i, n - i, tan_fraction<V, Target>(load_part(x + i, n - i, 1.0), depth));
+    }
+
     static constexpr Table table(const char* name) {
-        return Table{name, &exp, &log, &erf_above, &erf_below, &gamma_lower, &gamma_upper};
+        return Table{name, &exp, &log, &erf_above, &erf_below, &gamma_lower, &gamma_upper, &tan};
     }
 };
 
