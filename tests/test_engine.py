@@ -185,3 +185,25 @@ def test_polar_normal_on_scripted_outputs(outputs, used):
     assert n == used
     assert value == normal(Stream(outputs))
     twister = _testkit.Twister(1)
+
+
+@pytest.mark.parametrize("seed64", [1, 5489, 0, 2**64 - 1, 2**63 + 12345])
+def test_engine_is_the_standard_64_bit_twister_in_any_chunks(seed64):
+    expected = _testkit.library_twister_outputs(seed64, 2000)  # past six regenerations of the state
+    twister = _testkit.Twister.from_seed64(seed64)
+    assert [twister.next() for _ in range(5)] == expected[:5]
+    got = expected[:5]
+    for n in [0, 1, 306, 312, 7, 1, 313, 624, 0, 400]:
+        got += twister.outputs(n)
+    assert got == expected[:len(got)]
+
+
+@pytest.mark.parametrize("prob", [0.0, 5e-324, 1e-300, 2.0**-64, 2.0**-63 * 3, 2.0**-11, 0.1, 0.3, 0.5,
+                                  0.5 + 2.0**-53, 1 - 2.0**-53, 1 - 2.0**-10, 1.0])
+def test_trial_threshold_splits_outputs_where_the_uniform_passes_prob(prob):
+    none, last = _testkit.trial_threshold(prob)
+    below = lambda x: prob >= _testkit.positive_uniform_of([x])[0]
+    assert none == (not below(0))
+    if not none:
+        assert below(last)
+        assert last == 2**64 - 1 or not below(last + 1)

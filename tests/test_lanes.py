@@ -40,6 +40,10 @@ ARGS = {
     # every edge between the fraction's depths and the series' term counts.
     "atan": np.concatenate([around(SPECIAL + [0.5, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 7.0, 11.0, 25.0, 100.0, 1000.0]),
                             rng.normal(0, 3, 2000), 10.0 ** rng.uniform(-20, 20, 1000)]),
+    # the depths' edges at 1 and 1.4, the series about pi/2, reductions
+    # beyond pi.
+    "tan": np.concatenate([around(SPECIAL + [1.0, 1.4, 1.55, 1.6, np.pi / 2, np.pi, 4.0, 1e-8]),
+                           rng.uniform(-np.pi / 2, np.pi / 2, 3000), rng.uniform(-10, 10, 1000)]),
 }
 
 

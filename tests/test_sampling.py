@@ -72,6 +72,9 @@ CASES = [
     ("rinvgamma", (0.7, 2.0)), ("rinvgamma", (4.0, 0.01)),
     ("rbeta", (0.5, 0.5)), ("rbeta", (2.0, 30.0)), ("rbeta", (0.0, 2.0)),
     ("rf", (1.0, 1.0)), ("rf", (7.0, 3.5)), ("rt", (0.5,)), ("rt", (30.0,)),
+    # boosted and unboosted parts side by side
+    ("rgamma", (0.5, 1.0)), ("rchisq", (2.0,)), ("rt", (2.0,)), ("rt", (5.0,)),
+    ("rbeta", (2.0, 0.3)), ("rf", (0.5, 4.0)),
     ("rbern", (0.3,)), ("rbern", (0.999,)),
     ("rcauchy", (0.0, 1.0)), ("rcauchy", (-2.5, 0.01)),
     ("rexp", (1.0,)), ("rexp", (3e-3,)), ("rexp", (INF,)),
@@ -94,7 +97,8 @@ def test_streams_match_the_model_bit_for_bit(name, params):
     assert pradix.runif(0.0, 1.0, engine=engine) == st.uniform()  # same outputs consumed
 
 
-@pytest.mark.parametrize("name, params", CASES)
+# (infinite shapes: parts that draw nothing)
+@pytest.mark.parametrize("name, params", CASES + [("rt", (INF,)), ("rbeta", (INF, 2.0)), ("rf", (3.0, INF))])
 def test_array_fills_are_successive_scalar_draws(name, params):
     # Arrays are filled by blocks of draws (some samplers transform a whole
     # block of uniforms at once): 2.5 blocks must give the scalar stream.

@@ -59,22 +59,29 @@ struct WeibullQuantile {
         return false;
     }
 
-    struct Point {};
+    struct Point {
+        int first;  // the step that takes ln e: 1, or 2 after the logarithm of log1p
+    };
 
     // scale (-ln(1 - p))^(1/shape): e = -log1p(-p), l = ln e, then
-    // scale exp(l / shape).
-    num::Op step(double p, Point&, int k, double& v) const {
-        switch (k) {
-            case 0:
-                if (settle(p, v)) return num::Op::done;
-                v = -num::log1p(-p);
-                return num::Op::log;
-            case 1:
-                v = v * inv_shape;
-                return num::Op::exp;
-            default:
-                return num::staged::result(scale * v, v);
+    // scale exp(l / shape).  log1p's own logarithm, where it needs one, is
+    // a step of its own.
+    num::Op step(double p, Point& pt, int k, double& v) const {
+        if (k == 0) {
+            if (settle(p, v)) return num::Op::done;
+            pt.first = num::log1p_settle(-p, v) ? 1 : 2;
+            if (pt.first == 1) v = -v;
+            return num::Op::log;
         }
+        if (k < pt.first) {
+            v = -v;
+            return num::Op::log;
+        }
+        if (k == pt.first) {
+            v = v * inv_shape;
+            return num::Op::exp;
+        }
+        return num::staged::result(scale * v, v);
     }
 
     double at(double p) const { return num::staged::at(*this, p); }

@@ -82,10 +82,15 @@ struct LogNormalQuantile {
 
 inline double qlnorm(double p, double mu, double sigma) { return LogNormalQuantile::prepare(mu, sigma).at(p); }
 
+// tan((p - 1/2) pi) sigma + mu, in two halves for callers that take the
+// tangents of a block together.
+inline double cauchy_tan_argument(double p) { return (p - 0.5) * num::PI; }
+inline double cauchy_from_tan(double t, double mu, double sigma) { return t * sigma + mu; }
+
 inline double qcauchy(double p, double mu, double sigma) {
     double out;
     if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
-    return num::tan((p - 0.5) * num::PI) * sigma + mu;
+    return cauchy_from_tan(num::tan(cauchy_tan_argument(p)), mu, sigma);
 }
 
 // The Laplace and logistic quantiles are their preparations evaluated at

@@ -82,7 +82,8 @@ inline constexpr Table SCALAR{"scalar",
                               &scalar_at_depth<&atan_fraction<double>>,
                               &scalar_at_depth<&atan_series<double>>,
                               &scalar_gamma_lower_each,
-                              &scalar_gamma_upper_each};
+                              &scalar_gamma_upper_each,
+                              &scalar_tan};
 
 inline const Table* active = &SCALAR;
 
@@ -261,6 +262,38 @@ inline void atan_n(const double* x, double* out, std::size_t n, const lanes::Tab
         for (std::size_t k = 0; k < m; ++k) {
             const std::size_t i = from[k];
             out[at + i] = x[at + i] < 0.0 ? -ax[k] : ax[k];
+        }
+    });
+}
+
+// tan through tan's own rows and reduction: the points that take the
+// fraction without a reduction are sorted by its depth, each depth's
+// fractions run together, and the sign is put back as tan does.
+inline void tan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    constexpr int DEPTHS[3] = {25, 35, 45};
+    by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
+        std::uint16_t index[3][BLOCK];
+        double arg[3][BLOCK];
+        double value[BLOCK];
+        std::size_t m[3] = {0, 0, 0};
+        for (std::size_t i = 0; i < count; ++i) {
+            const double xi = x[at + i];
+            const double pos = xi < 0.0 ? -xi : xi;
+            if (is_nan(xi) || near_zero(xi) || !detail::tan_takes_fraction(pos)) {
+                out[at + i] = tan(xi);
+                continue;
+            }
+            const int depth = detail::tan_depth(pos);
+            const int d = depth == DEPTHS[0] ? 0 : (depth == DEPTHS[1] ? 1 : 2);
+            index[d][m[d]] = static_cast<std::uint16_t>(i);
+            arg[d][m[d]++] = pos;
+        }
+        for (int d = 0; d < 3; ++d) {
+            t.tan(DEPTHS[d], arg[d], value, m[d]);
+            for (std::size_t j = 0; j < m[d]; ++j) {
+                const std::size_t i = index[d][j];
+                out[at + i] = x[at + i] < 0.0 ? -value[j] : value[j];
+            }
         }
     });
 }

@@ -155,10 +155,25 @@ inline double expm1(double x) {
     return ((((x * x / 120.0 + x / 24.0) * x + x / 6.0) * x + x * 0.5) * x) + x;
 }
 
+// log1p in two halves, for staged kernels that take the logarithm in a
+// block: true with v = log1p(x) where no logarithm is needed, otherwise
+// false with v = x + 1, whose logarithm is log1p(x).
+inline bool log1p_settle(double x, double& v) {
+    if (is_nan(x)) {
+        v = x;
+        return true;
+    }
+    if (x != 0.0 && abs(x) > 1e-4) {
+        v = x + 1.0;
+        return false;
+    }
+    v = ((((x * x / 5.0 - x * 0.25) * x + x / 3.0) * x - x * 0.5) * x) + x;
+    return true;
+}
+
 inline double log1p(double x) {
-    if (is_nan(x)) return x;
-    if (x != 0.0 && abs(x) > 1e-4) return log(x + 1.0);
-    return ((((x * x / 5.0 - x * 0.25) * x + x / 3.0) * x - x * 0.5) * x) + x;
+    double v;
+    return log1p_settle(x, v) ? v : log(v);
 }
 
 }  // namespace pradix::num

@@ -29,6 +29,11 @@ namespace pradix::num {
 
 namespace detail {
 
+// The depth of the fraction at x in (0, pi]; and whether x takes the
+// fraction at all (not beyond pi, not near pi/2).
+inline int tan_depth(double x) { return x > 1.4 ? 45 : (x > 1.0 ? 35 : 25); }
+inline bool tan_takes_fraction(double x) { return !(x > PI) && !(x > 1.55 && x < 1.6); }
+
 inline double tan_pos(double x) {
     int reductions = 0;
     while (x > PI) {
@@ -43,11 +48,7 @@ inline double tan_pos(double x) {
                 y / 3.0) -
                1.0 / y;
     }
-    const int n = x > 1.4 ? 45 : (x > 1.0 ? 35 : 25);
-    const double w = x * x;
-    double k = static_cast<double>(2 * n - 1);
-    for (int d = n - 1; d >= 2; --d) k = static_cast<double>(2 * d - 1) - w / k;
-    return x / (1.0 - w / k);
+    return lanes::tan_fraction(x, tan_depth(x));
 }
 
 inline int atan_series_terms(double x) {

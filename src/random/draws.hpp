@@ -28,25 +28,33 @@
 // tails are as coarse as the module's logarithm, which is -inf below 2^-52
 // and 0 within 2^-52 of 1.
 //
-// Transcendentals are the C library's log, sqrt, ilogb and scalbn.  The draws are templates over the bit source only so that the
-// test kit can feed them scripted outputs; the samplers always pass the
-// engine.
+// Transcendentals are the C library's log, sqrt, ilogb and scalbn.  The
+// draws are templates over the bit source only so that the test kit can
+// feed them scripted outputs; the samplers always pass the engine.
+//
+// Blocks.  A block form makes n successive draws with exactly the engine
+// outputs n single draws consume, in the same order, and the same bits.  It
+// takes from the engine only outputs it knows the draws will consume, many
+// at a time, and does the arithmetic of many draws in loops without a branch
+// on random data; each C library call of a single draw is made once, with
+// the same argument, in the order of the draws.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
-#include <random>
 #include <type_traits>
 
 #include "../num/blocks.hpp"
 #include "../num/common.hpp"
+#include "twister.hpp"
 
 namespace pradix::random {
 
-using Engine = std::mt19937_64;
+using Engine = Twister64;
 
 using num::INF;
 using num::NaN;
@@ -61,8 +69,27 @@ inline constexpr double POLAR_RESCALE_BELOW = 0.0001;
 // removed from s.
 inline constexpr double TWO_LN2 = 1.3862943611198906;
 
+namespace detail {
+
+inline double from_bits(std::uint64_t b) {
+    double d;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+
+// x rounded to double (to nearest, ties to even) without a branch on its
+// top bit: 2^84 + hi 2^32 and 2^52 + lo are exact, so is their difference
+// from 2^84 + 2^52, and the one rounding is that of hi 2^32 + lo = x.
+inline double to_double(std::uint64_t x) {
+    const double high = from_bits(0x4530000000000000u | (x >> 32)) - 0x1.00000001p84;
+    const double low = from_bits(0x4330000000000000u | (x & 0xFFFFFFFFu));
+    return high + low;
+}
+
+}  // namespace detail
+
 // The canonical uniform of one output, and the positive uniform of that.
-inline double uniform_of(std::uint64_t x) { return static_cast<double>(x) / TWO_POW_64; }
+inline double uniform_of(std::uint64_t x) { return detail::to_double(x) / TWO_POW_64; }
 inline double positive_of(double u) { return u * (1.0 - MIN_SUBNORMAL) + MIN_SUBNORMAL; }
 
 template <typename Bits>
@@ -75,16 +102,8 @@ double positive_uniform(Bits& engine) {
     return positive_of(canonical_uniform(engine));
 }
 
-// n successive outputs of the engine: the same calls of engine() as n
-// draws make, so the engine ends in the same state.  Flattened so that the
-// engine's output step is inlined into the loop instead of being called
-// once per output.
-#if defined(__GNUC__)
-__attribute__((flatten))
-#endif
-inline void engine_outputs(Engine& engine, std::uint64_t* out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = engine();
-}
+// n successive outputs of the engine, as n calls of engine() give them.
+inline void engine_outputs(Engine& engine, std::uint64_t* out, std::size_t n) { engine.outputs(out, n); }
 
 // n <= num::BLOCK successive canonical or positive uniforms.
 inline void canonical_uniforms(Engine& engine, double* out, std::size_t n) {
@@ -99,31 +118,73 @@ inline void positive_uniforms(Engine& engine, double* out, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) out[i] = positive_of(uniform_of(x[i]));
 }
 
-template <typename Bits>
-double polar_normal(Bits& engine) {
+// The polar method in its three parts.  A pair of canonical uniforms gives
+// w = 2u - 1 for each; the pair is kept when polar_keeps says so.
+struct PolarPair {
     double w1;
     double w2;
     double s;
-    do {
-        const double u1 = canonical_uniform(engine);
-        const double u2 = canonical_uniform(engine);
-        w1 = 2.0 * u1 - 1.0;
-        w2 = 2.0 * u2 - 1.0;
-        s = w1 * w1 + w2 * w2;
-    } while (!(s < 1.0) || w1 == 0.0 || w2 == 0.0);
+};
 
-    double log_s;
-    if (s > POLAR_RESCALE_BELOW) {
-        log_s = std::log(s);
-    } else {
-        const int k = std::ilogb(std::max(num::abs(w1), num::abs(w2)));
-        w1 = std::scalbn(w1, -k);
-        w2 = std::scalbn(w2, -k);
-        s = w1 * w1 + w2 * w2;
-        log_s = std::log(s) + static_cast<double>(k) * TWO_LN2;
+inline PolarPair polar_pair(std::uint64_t x1, std::uint64_t x2) {
+    const double w1 = 2.0 * uniform_of(x1) - 1.0;
+    const double w2 = 2.0 * uniform_of(x2) - 1.0;
+    return {w1, w2, w1 * w1 + w2 * w2};
+}
+
+// (bitwise, so that a loop over pairs has no branch on them)
+inline bool polar_keeps(const PolarPair& p) { return (p.s < 1.0) & (p.w1 != 0.0) & (p.w2 != 0.0); }
+
+// ln s of a kept pair, rescaling it first when s is small (p.w1 and p.s
+// are then the rescaled ones).
+inline double polar_log(PolarPair& p) {
+    if (p.s > POLAR_RESCALE_BELOW) return std::log(p.s);
+    const int k = std::ilogb(std::max(num::abs(p.w1), num::abs(p.w2)));
+    p.w1 = std::scalbn(p.w1, -k);
+    p.w2 = std::scalbn(p.w2, -k);
+    p.s = p.w1 * p.w1 + p.w2 * p.w2;
+    return std::log(p.s) + static_cast<double>(k) * TWO_LN2;
+}
+
+// The variate of a kept pair from its logarithm.
+inline double polar_value(const PolarPair& p, double log_s) { return std::sqrt((log_s * -2.0) / p.s) * p.w1; }
+
+template <typename Bits>
+double polar_normal(Bits& engine) {
+    PolarPair p;
+    do {
+        const std::uint64_t x1 = engine();
+        p = polar_pair(x1, engine());
+    } while (!polar_keeps(p));
+    const double log_s = polar_log(p);
+    return polar_value(p, log_s);
+}
+
+// n <= num::BLOCK successive polar normals.  Each of the first n pairs is
+// drawn by n single draws, which need at least n kept pairs: those pairs are
+// drawn at once, tested, and the kept ones stored in order; then as many
+// more pairs as draws still lack one, and so on.  The last round's pairs are
+// all kept, so no pair beyond the n-th kept one is drawn.  Then the
+// logarithms, then the rest of the arithmetic, each in one loop.
+inline void polar_normals(Engine& engine, double* z, std::size_t n) {
+    PolarPair kept[num::BLOCK];
+    std::uint64_t x[2 * num::BLOCK];
+    std::size_t have = 0;
+    while (have < n) {
+        const std::size_t pairs = n - have;
+        engine_outputs(engine, x, 2 * pairs);
+        for (std::size_t i = 0; i < pairs; ++i) {
+            kept[have] = polar_pair(x[2 * i], x[2 * i + 1]);
+            have += polar_keeps(kept[have]) ? 1 : 0;
+        }
     }
-    const double f = std::sqrt((log_s * -2.0) / s);
-    return f * w1;
+    double log_s[num::BLOCK];
+    for (std::size_t i = 0; i < n; ++i) log_s[i] = polar_log(kept[i]);
+    for (std::size_t i = 0; i < n; ++i) z[i] = polar_value(kept[i], log_s[i]);
+}
+
+inline void fill_nan(double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
 }
 
 // Preparations.  A sampler may come with a preparation Prep that does its
@@ -149,10 +210,7 @@ struct Inversion {
     double draw(Engine& engine) const { return invalid ? NaN : quantile.at(positive_uniform(engine)); }
 
     void draw_block(Engine& engine, double* out, std::size_t n) const {
-        if (invalid) {
-            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
-            return;
-        }
+        if (invalid) return fill_nan(out, n);
         if constexpr (num::HasAtBlock<Quantile>::value) {
             double u[num::BLOCK];
             positive_uniforms(engine, u, n);

@@ -45,10 +45,7 @@ struct UniformDraws {
     double draw(Engine& engine) const { return invalid ? NaN : at(canonical_uniform(engine)); }
 
     void draw_block(Engine& engine, double* out, std::size_t n) const {
-        if (invalid) {
-            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
-            return;
-        }
+        if (invalid) return fill_nan(out, n);
         canonical_uniforms(engine, out, n);
         for (std::size_t i = 0; i < n; ++i) out[i] = at(out[i]);
     }
@@ -65,9 +62,16 @@ struct NormalDraws {
 
     double draw(Engine& engine) const {
         if (invalid) return NaN;
-        const double z = polar_normal(engine);
-        return z * sigma + mu;
+        return at(polar_normal(engine));
     }
+
+    void draw_block(Engine& engine, double* out, std::size_t n) const {
+        if (invalid) return fill_nan(out, n);
+        polar_normals(engine, out, n);
+        for (std::size_t i = 0; i < n; ++i) out[i] = at(out[i]);
+    }
+
+    double at(double z) const { return z * sigma + mu; }
 };
 
 inline double rnorm(double mu, double sigma, Engine& engine) { return NormalDraws::prepare(mu, sigma).draw(engine); }
@@ -82,12 +86,9 @@ struct LogNormalDraws {
     double draw(Engine& engine) const { return normal.invalid ? NaN : num::exp(normal.draw(engine)); }
 
     void draw_block(Engine& engine, double* out, std::size_t n) const {
-        if (normal.invalid) {
-            for (std::size_t i = 0; i < n; ++i) out[i] = NaN;
-            return;
-        }
+        if (normal.invalid) return fill_nan(out, n);
         double x[num::BLOCK];
-        for (std::size_t i = 0; i < n; ++i) x[i] = normal.draw(engine);
+        normal.draw_block(engine, x, n);
         num::exp_n(x, out, n);
     }
 };
@@ -96,11 +97,24 @@ inline double rlnorm(double mu, double sigma, Engine& engine) {
     return LogNormalDraws::prepare(mu, sigma).draw(engine);
 }
 
-// The Cauchy quantile at p.
+// The Cauchy quantile at p; a block takes its tangents together.
 struct CauchyAt {
     double mu;
     double sigma;
     double at(double p) const { return cdf_quantile::qcauchy(p, mu, sigma); }
+
+    void at_block(const double* p, double* out, std::size_t n) const {
+        double t[num::BLOCK];
+        bool ruled[num::BLOCK];
+        for (std::size_t i = 0; i < n; ++i) {
+            ruled[i] = cdf_quantile::location_scale_quantile_rules(p[i], mu, sigma, out[i]);
+            t[i] = ruled[i] ? 0.0 : cdf_quantile::cauchy_tan_argument(p[i]);
+        }
+        num::tan_n(t, t, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!ruled[i]) out[i] = cdf_quantile::cauchy_from_tan(t[i], mu, sigma);
+        }
+    }
 };
 
 struct CauchyDraws : Inversion<CauchyAt> {

@@ -86,6 +86,7 @@ void expose_lanes(py::module_& m) {
         t.tanh_fraction(r.data(), out.mutable_data(), static_cast<std::size_t>(r.size()));
         return out;
     });
+    m.def("tan_n", &run<&pradix::num::tan_n>);
     // The incomplete gamma function's lower or upper fraction at shape a,
     // through a named target.
     m.def("gamma_fraction_n", [](const std::string& name, bool upper, double a,

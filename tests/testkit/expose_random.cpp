@@ -1,9 +1,11 @@
 #include <cstdint>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
 #include <pybind11/stl.h>
 
+#include "random/discrete.hpp"
 #include "random/draws.hpp"
 #include "testkit.hpp"
 
@@ -46,9 +48,27 @@ void expose_random(py::module_& m) {
         .def(py::init([](std::int32_t seed) { return Twister(static_cast<std::uint64_t>(seed)); }))
         .def_static("from_seed64", [](std::uint64_t seed64) { return Twister(seed64); })
         .def("next", [](Twister& t) { return t.bits(); })
+        .def("outputs", [](Twister& t, std::size_t n) {
+            std::vector<std::uint64_t> out(n);
+            t.bits.outputs(out.data(), n);
+            return out;
+        })
         .def("canonical_uniform", [](Twister& t) { return pradix::random::canonical_uniform(t.bits); })
         .def("positive_uniform", [](Twister& t) { return pradix::random::positive_uniform(t.bits); })
         .def("polar_normal", [](Twister& t) { return pradix::random::polar_normal(t.bits); });
+    // The standard library's engine of the same parameters, which the
+    // module's own must match output for output.
+    m.def("library_twister_outputs", [](std::uint64_t seed64, std::size_t n) {
+        std::mt19937_64 library(seed64);
+        std::vector<std::uint64_t> out(n);
+        for (auto& x : out) x = library();
+        return out;
+    });
+    // (no output succeeds, the largest output that does) of a trial at prob.
+    m.def("trial_threshold", [](double prob) {
+        const pradix::random::TrialThreshold trial(prob);
+        return py::make_tuple(!trial.succeeds(0), trial.last());
+    });
     m.def("canonical_uniform_of", &scripted<&pradix::random::canonical_uniform<Script>>);
     m.def("positive_uniform_of", &scripted<&pradix::random::positive_uniform<Script>>);
     m.def("polar_normal_of", &scripted<&pradix::random::polar_normal<Script>>);

@@ -179,4 +179,15 @@ V atan_series(int n, V x) {
     return s + (ATAN_HALF_PI - 1.0 / x);
 }
 
+// tan(x) for 0 < x < pi away from pi/2, Lambert's fraction of the given
+// depth n (the same for every lane): x / (1 - w / K_2),
+// K_d = (2d-1) - w / K_(d+1), K_n = 2n - 1, w = x^2.
+template <class V, class Target = void>
+V tan_fraction(V x, int n) {
+    const V w = x * x;
+    V k = V{} + static_cast<double>(2 * n - 1);
+    for (int d = n - 1; d >= 2; --d) k = static_cast<double>(2 * d - 1) - w / k;
+    return x / (1.0 - w / k);
+}
+
 }  // namespace pradix::num::lanes

@@ -35,6 +35,8 @@ struct Table {
     // gamma_lower(a[i], x[i]) and gamma_upper(a[i], x[i]): a shape per element
     void (*gamma_lower_each)(const double* a, const double* x, double* out, std::size_t n);
     void (*gamma_upper_each)(const double* a, const double* x, double* out, std::size_t n);
+    // tan_fraction(x[i], depth)
+    void (*tan)(int depth, const double* x, double* out, std::size_t n);
 };
 
 }  // namespace pradix::num::lanes

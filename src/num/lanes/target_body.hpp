@@ -239,11 +239,17 @@ struct Blocks {
         with_shapes([](const V& s, const V& y) { return lanes::gamma_upper<V, Target, V>(s, y); }, a, x, out, n);
     }
 
+    static void tan(int depth, const double* x, double* out, std::size_t n) {
+        std::size_t i = 0;
+        for (; i + W <= n; i += W) store(out + i, tan_fraction<V, Target>(load(x + i), depth));
+        if (i < n) store_part(out + i, n - i, tan_fraction<V, Target>(load_part(x + i, n - i, 1.0), depth));
+    }
+
     static constexpr Table table(const char* name) {
         return Table{name,         &exp,          &log,           &erf_above,     &erf_below,
                      &gamma_lower, &gamma_upper,  &erf_above_fraction, &erf_below_fraction,
                      &tanh_fraction, &atan_fraction, &atan_series,
-                     &gamma_lower_each, &gamma_upper_each};
+                     &gamma_lower_each, &gamma_upper_each, &tan};
     }
 };
 
