@@ -69,6 +69,10 @@ inline void scalar_gamma_upper_each(const double* a, const double* x, double* ou
     for (std::size_t i = 0; i < n; ++i) out[i] = gamma_upper(a[i], x[i]);
 }
 
+inline void scalar_tan(int depth, const double* x, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = tan_fraction(x[i], depth);
+}
+
 inline constexpr Table SCALAR{"scalar",
                               &scalar_exp,
                               &scalar_log,
