@@ -396,3 +396,19 @@ def test_per_point_driver():
     kit.loop_probe(x, 0.5, 2.0)
     kit.loop_probe(x[:, None], pool[None, :], pool[None, :])
     assert kit.loop_probe_counts()["calls"] == 0
+
+
+@pytest.mark.parametrize("log", [False, True])
+def test_poisson_masses_with_rates_per_point_match_single_calls(log):
+    # Counts inside the call's table of log-gammas, at its last entries,
+    # beyond it and at the largest int64, under rates that vary per point.
+    gen = np.random.default_rng(7)
+    rate = gen.uniform(0.5, 50.0, 4000)
+    k = gen.poisson(rate)
+    k[::7] = gen.integers(-3, 2**20 + 5, k[::7].size)
+    k[::11] = 2**20 + gen.integers(-4, 2, k[::11].size)
+    k[:3] = [2**63 - 1, 2**20 - 2, 2**20 - 1]
+    rate[::13] = np.resize([0.0, np.inf, np.nan, 1e300], rate[::13].size)
+    got = pradix.dpois(k, rate, log)
+    one = np.array([pradix.dpois(int(a), float(b), log) for a, b in zip(k, rate)])
+    assert np.array_equal(got.view(np.uint64), one.view(np.uint64))

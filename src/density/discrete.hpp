@@ -301,26 +301,49 @@ public:
         return from_log(log_mass(x, num::lgamma(lgamma_argument(x))), log_);
     }
 
+    // The call's table of log-gammas, shared by the preparations of a call
+    // whose rates vary: lgamma(x + 1) of a small count is the table's value
+    // (num::lgamma's bits), so at(x, shared) is at(x), bit for bit.
+    using Shared = LogGammas;
+
+    double at(std::int64_t x, Shared& shared) const {
+        if (!regular(x) || !in_table(x)) return at(x);
+        double lg;
+        shared.get(x + 1, 1, &lg);
+        return from_log(log_mass(x, lg), log_);
+    }
+
     // A block of points, each under its own preparation: the regular
-    // points' log-gammas and exponentials in lanes, the rows as at(x).
+    // points' log-gammas from the call's table where it has them, the others
+    // and the exponentials in lanes; the rows as at(x).
     template <class Preps>
-    static void at_points(const Preps& prep, const std::int64_t* x, double* out, std::size_t n) {
-        double j1[num::BLOCK];  // x + 1 of each regular point
+    static void at_points(const Preps& prep, const std::int64_t* x, double* out, std::size_t n,
+                          LogGammas* table = nullptr) {
+        double j1[num::BLOCK];  // x + 1 of each regular point not in the table
+        std::uint16_t computed[num::BLOCK];
+        double s[num::BLOCK];   // the log-gamma, then the log-mass, of each regular point
         std::uint16_t at[num::BLOCK];
         bool log[num::BLOCK];
         std::size_t m = 0;
+        std::size_t c = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const PoissonMass& p = prep(i);
             if (!p.regular(x[i])) {
                 out[i] = p.row(x[i]);
                 continue;
             }
-            j1[m] = lgamma_argument(x[i]);
+            if (table != nullptr && in_table(x[i])) {
+                table->get(x[i] + 1, 1, &s[m]);
+            } else {
+                j1[c] = lgamma_argument(x[i]);
+                computed[c++] = static_cast<std::uint16_t>(m);
+            }
             at[m] = static_cast<std::uint16_t>(i);
             log[m++] = p.log_;
         }
-        double s[num::BLOCK];
-        num::lgamma_n(j1, s, m);
+        double got[num::BLOCK];
+        num::lgamma_n(j1, got, c);
+        for (std::size_t j = 0; j < c; ++j) s[computed[j]] = got[j];
         for (std::size_t j = 0; j < m; ++j) s[j] = prep(at[j]).log_mass(x[at[j]], s[j]);
         detail::from_logs(s, at, log, m, out);
     }
@@ -334,6 +357,9 @@ private:
         if (rate_ == 0.0) return x == 0 ? logged(1.0, log_) : zero(log_);
         return zero(log_);  // rate = +inf
     }
+    // lgamma(x + 1) of a regular point is in the call's table (x + 1 is
+    // formed only for such x: x may be the largest int64).
+    static bool in_table(std::int64_t x) { return x <= LogGammas::LIMIT - 2 && LogGammas::covers(x + 1, 1); }
     // x + 1, formed in unsigned arithmetic (exact) before its conversion.
     static double lgamma_argument(std::int64_t x) {
         return static_cast<double>(static_cast<std::uint64_t>(x) + 1u);
