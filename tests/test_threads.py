@@ -227,3 +227,28 @@ def test_ctrl_c_stops_the_main_thread_while_other_threads_compute():
         if delay < 1.0 or attempt == 1:
             assert delay < 1.0
             return
+
+
+SMALL_STACK = """
+import threading, numpy as np, pradix
+u = np.linspace(0.001, 0.999, 3001)
+x = np.linspace(-6.0, 40.0, 3001)
+a = np.linspace(0.5, 9.5, 3001)
+calls = [lambda: pradix.qgamma(u, 2.5, 1.5), lambda: pradix.qbeta(u, 2.0, 3.0), lambda: pradix.qf(u, 3.0, 7.0),
+         lambda: pradix.qt(u, 5.0), lambda: pradix.pt(x, 2.5), lambda: pradix.pf(np.abs(x), 3.0, 7.0),
+         lambda: pradix.qnorm(u), lambda: pradix.qpois(u, 30.0), lambda: pradix.pgamma(np.abs(x), a, 1.5),
+         lambda: pradix.dbeta(u, a, 3.0), lambda: pradix.qbinom(u, 5000, 0.3)]
+out = []
+threading.stack_size(131072)
+t = threading.Thread(target=lambda: out.extend(f() for f in calls))
+t.start(); t.join()
+want = [f() for f in calls]
+print(len(out) == len(want) and all(np.array_equal(g, w, equal_nan=True) for g, w in zip(out, want)))
+"""
+
+
+def test_block_kernels_run_on_a_small_thread_stack():
+    # Staged chunks live on the stack and composed kernels nest them: a
+    # thread with a 128 KiB stack must run the deepest of them.
+    done = subprocess.run([sys.executable, "-c", SMALL_STACK], capture_output=True, text=True, timeout=120)
+    assert (done.returncode, done.stdout) == (0, "True\n"), done.stderr

@@ -97,13 +97,15 @@ inline const Table* active = &SCALAR;
 // log_n and erf_n (their pieces, a few KiB of buffers), for the element
 // loop's gathered points and for the staged kernels (staged.hpp), unless a
 // kernel's scratch for that many points would exceed SCRATCH bytes: then it
-// runs as many points at once as fit, a multiple of 16.  SCRATCH lets the
-// inverses' lock-step corrections run whole blocks too: the fewer points a
-// round has left, the more of its batches are a partial pack (with 64 KiB
-// instead of 16 the gamma quantiles ran 12 % faster on 16-lane packs).  Every
-// block function takes any n and cuts it into pieces itself.
+// runs as many points at once as fit, a multiple of 16.  SCRATCH bounds the
+// stack a chunk takes, and composed kernels nest chunks: calls must run on
+// threads with small stacks (128 KiB in the tests, also under the address
+// sanitizer, whose frames are larger).  64 KiB would let the inverses'
+// lock-step corrections run whole blocks (the gamma quantiles 12 % faster on
+// 16-lane packs) but overflowed such a stack.  Every block function takes
+// any n and cuts it into pieces itself.
 inline constexpr std::size_t BLOCK = 256;
-inline constexpr std::size_t SCRATCH = 65536;
+inline constexpr std::size_t SCRATCH = 16384;
 
 // Calls f(offset, count) for consecutive pieces of at most Size elements.
 template <std::size_t Size, class F>
