@@ -113,9 +113,14 @@ void by_pieces(std::size_t n, F&& f) {
     for (std::size_t at = 0; at < n; at += Size) f(at, n - at < Size ? n - at : Size);
 }
 
+// The block functions below are kept out of line: each holds piece buffers
+// of a few KiB, and inlined together into one caller (staged blocks ask for
+// any of them) their frames would add up on the stack, as they do in an
+// address-sanitized build, which reuses no stack slots.
+//
 // out[i] = exp(x[i]), log(x[i]) or erf(x[i]) for i < n, bit for bit; out may
 // be x itself.
-inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+[[gnu::noinline]] inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::ExpSplit split[BLOCK];
         std::uint16_t index[BLOCK];
@@ -136,7 +141,7 @@ inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Tabl
     });
 }
 
-inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+[[gnu::noinline]] inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::LogSplit split[BLOCK];
         std::uint16_t index[BLOCK];
@@ -160,7 +165,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 // erf through erf_settle and erf_pos's choice of fraction, as erf does: the
 // choice is made once per point, and the same answer sorts the points onto
 // the two fractions and takes their values back.
-inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+[[gnu::noinline]] inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[BLOCK];  // elements left to the fractions
         double square[BLOCK];        // -(x x)
@@ -206,7 +211,7 @@ inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 // out[i] = erf's fraction at x[i] > 0 without its weight (detail::
 // erf_fraction): the side chosen by erf_takes_complement, as erf does, the
 // points of each side together.  out may be x.
-inline void erf_fraction_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+[[gnu::noinline]] inline void erf_fraction_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[2][BLOCK];
         double side[2][BLOCK];
@@ -228,7 +233,7 @@ inline void erf_fraction_n(const double* x, double* out, std::size_t n, const la
 // (the fraction's levels or the series' terms) depends on |x|: the points
 // are sorted by it (atan_form, the one choice scalar and block both make)
 // and each depth runs in lanes on its own.
-inline void atan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+[[gnu::noinline]] inline void atan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     constexpr int DEPTHS = detail::ATAN_DEPTH_MAX + 1;  // a depth's number says the form
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[BLOCK];  // elements left to the fractions
@@ -275,7 +280,7 @@ inline void atan_n(const double* x, double* out, std::size_t n, const lanes::Tab
 // tan through tan's own rows and reduction: the points that take the
 // fraction without a reduction are sorted by its depth, each depth's
 // fractions run together, and the sign is put back as tan does.
-inline void tan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+[[gnu::noinline]] inline void tan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     constexpr int DEPTHS[3] = {25, 35, 45};
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[3][BLOCK];

@@ -204,6 +204,26 @@ inline void run_fraction_each(Op f, const double* a, const double* v, double* ou
     }
 }
 
+// g[j] = the fraction f at g[j] for the c points base + index[j], each at
+// its preparation's shape: one shape for all the lanes when the shapes are
+// the same bits, a shape per lane otherwise.  Out of line, so that its
+// buffer is on the stack only while it runs.
+template <std::size_t C, class PrepOf>
+[[gnu::noinline]] void run_fraction(Op f, PrepOf& prep_of, std::size_t base, const std::uint16_t* index, double* g,
+                                    std::size_t c) {
+    double a[C];
+    bool one_shape = true;
+    for (std::size_t j = 0; j < c; ++j) {
+        a[j] = fraction_shape(prep_of(base + index[j]));
+        one_shape = one_shape && same_bits(a[j], a[0]);
+    }
+    if (one_shape) {
+        run_function(f, a[0], g, g, c);
+    } else {
+        run_fraction_each(f, a, g, g, c);
+    }
+}
+
 // Gives every live point (chunk positions live[0 .. m) of the count points
 // in the chunk) the value of the lane function it asked for, v[i] = f(v[i]),
 // one batch per function (`present` has a bit for each).  The fractions
@@ -237,17 +257,7 @@ template <bool OnePrep, std::size_t C, class PrepOf>
         if (OnePrep || !is_fraction(f)) {
             run_function(f, fraction_shape(prep_of(base)), g, g, c);
         } else {
-            double a[C];
-            bool one_shape = true;
-            for (std::size_t j = 0; j < c; ++j) {
-                a[j] = fraction_shape(prep_of(base + index[j]));
-                one_shape = one_shape && same_bits(a[j], a[0]);
-            }
-            if (one_shape) {
-                run_function(f, a[0], g, g, c);
-            } else {
-                run_fraction_each(f, a, g, g, c);
-            }
+            run_fraction<C>(f, prep_of, base, index, g, c);
         }
         for (std::size_t j = 0; j < c; ++j) v[index[j]] = g[j];
     }
