@@ -113,14 +113,13 @@ void by_pieces(std::size_t n, F&& f) {
     for (std::size_t at = 0; at < n; at += Size) f(at, n - at < Size ? n - at : Size);
 }
 
-// The block functions below are kept out of line: each holds piece buffers
-// of a few KiB, and inlined together into one caller (staged blocks ask for
-// any of them) their frames would add up on the stack, as they do in an
-// address-sanitized build, which reuses no stack slots.
-//
 // out[i] = exp(x[i]), log(x[i]) or erf(x[i]) for i < n, bit for bit; out may
-// be x itself.
-[[gnu::noinline]] inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+// be x itself.  The block functions from erf_n on are kept out of line: each
+// holds piece buffers of several KiB, and inlined together into one caller
+// (staged blocks ask for any of them) their frames would add up on the
+// stack, as they do in an address-sanitized build, which reuses no stack
+// slots.
+inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::ExpSplit split[BLOCK];
         std::uint16_t index[BLOCK];
@@ -141,7 +140,7 @@ void by_pieces(std::size_t n, F&& f) {
     });
 }
 
-[[gnu::noinline]] inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::LogSplit split[BLOCK];
         std::uint16_t index[BLOCK];
