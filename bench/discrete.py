@@ -16,7 +16,6 @@ Times are CPU time of the calling thread (time.thread_time), the two sides
 of a row alternating, the median of R rounds.  The processor is named.
 """
 import argparse
-import platform
 import subprocess
 import sys
 import time
@@ -25,17 +24,7 @@ import numpy as np
 from scipy.special import bdtr
 
 import pradix
-
-
-def processor():
-    try:
-        with open("/proc/cpuinfo") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return platform.processor() or platform.machine()
+from run import processor
 
 
 def cpu_time(fn):

@@ -28,17 +28,7 @@ import scipy.special as sc
 import scipy.stats as st
 
 import pradix
-
-
-def processor():
-    try:
-        with open("/proc/cpuinfo") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return platform.processor() or platform.machine()
+from run import processor
 
 
 def lane_target():

@@ -10,7 +10,6 @@ speed-up.  Each thread samples from an engine of its own.
     .venv/bin/python bench/threads.py [--repeats N]
 """
 import argparse
-import platform
 import statistics
 import threading
 import time
@@ -18,6 +17,7 @@ import time
 import numpy as np
 
 import pradix
+from run import processor
 
 POINTS = 100_000
 CALLS = 40
@@ -28,17 +28,6 @@ WORK = {
     "pgamma": lambda engine: pradix.pgamma(x + 4.5, 2.5, 1.5),
     "rgamma": lambda engine: pradix.rgamma(2.5, 1.5, POINTS, engine=engine),
 }
-
-
-def processor():
-    try:
-        with open("/proc/cpuinfo") as info:
-            for line in info:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return platform.processor() or "unknown processor"
 
 
 def run(work, threads):
