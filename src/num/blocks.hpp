@@ -26,6 +26,7 @@
 #include "exp_log.hpp"
 #include "lanes/fractions.hpp"
 #include "lanes/table.hpp"
+#include "tally.hpp"
 #include "trig.hpp"
 
 namespace pradix::num {
@@ -120,6 +121,7 @@ void by_pieces(std::size_t n, F&& f) {
 // stack, as they do in an address-sanitized build, which reuses no stack
 // slots.
 inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    tally::batch(tally::Kind::exp, x, n);
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::ExpSplit split[BLOCK];
         std::uint16_t index[BLOCK];
@@ -141,6 +143,7 @@ inline void exp_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 }
 
 inline void log_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    tally::batch(tally::Kind::log, x, n);
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         detail::LogSplit split[BLOCK];
         std::uint16_t index[BLOCK];
@@ -165,6 +168,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 // choice is made once per point, and the same answer sorts the points onto
 // the two fractions and takes their values back.
 [[gnu::noinline]] inline void erf_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    tally::batch(tally::Kind::erf, x, n);
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[BLOCK];  // elements left to the fractions
         double square[BLOCK];        // -(x x)
@@ -177,7 +181,10 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
                 square[m++] = -(xi * xi);
             }
         }
-        exp_n(square, w, m, t);
+        {
+            [[maybe_unused]] const tally::Quiet inner{};  // the weights are erf's own
+            exp_n(square, w, m, t);
+        }
         // Each fraction on its own contiguous list: (|x|, w) pairs.
         bool complement[BLOCK];
         double ax[BLOCK], aw[BLOCK], av[BLOCK], bx[BLOCK], bw[BLOCK], bv[BLOCK];
@@ -211,6 +218,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 // erf_fraction): the side chosen by erf_takes_complement, as erf does, the
 // points of each side together.  out may be x.
 [[gnu::noinline]] inline void erf_fraction_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    tally::batch(tally::Kind::erf_fraction, x, n);
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[2][BLOCK];
         double side[2][BLOCK];
@@ -233,6 +241,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 // are sorted by it (atan_form, the one choice scalar and block both make)
 // and each depth runs in lanes on its own.
 [[gnu::noinline]] inline void atan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    tally::batch(tally::Kind::atan, x, n);
     constexpr int DEPTHS = detail::ATAN_DEPTH_MAX + 1;  // a depth's number says the form
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[BLOCK];  // elements left to the fractions
@@ -280,6 +289,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
 // fraction without a reduction are sorted by its depth, each depth's
 // fractions run together, and the sign is put back as tan does.
 [[gnu::noinline]] inline void tan_n(const double* x, double* out, std::size_t n, const lanes::Table& t = *lanes::active) {
+    tally::batch(tally::Kind::tan, x, n);
     constexpr int DEPTHS[3] = {25, 35, 45};
     by_pieces<BLOCK>(n, [&](std::size_t at, std::size_t count) {
         std::uint16_t index[3][BLOCK];
@@ -290,6 +300,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
             const double xi = x[at + i];
             const double pos = xi < 0.0 ? -xi : xi;
             if (is_nan(xi) || near_zero(xi) || !detail::tan_takes_fraction(pos)) {
+                [[maybe_unused]] const tally::Quiet counted{};  // in this batch
                 out[at + i] = tan(xi);
                 continue;
             }

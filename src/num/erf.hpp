@@ -20,6 +20,7 @@
 #include "common.hpp"
 #include "exp_log.hpp"
 #include "lanes/fractions.hpp"
+#include "tally.hpp"
 
 namespace pradix::num {
 
@@ -34,6 +35,7 @@ inline bool erf_takes_complement(double x) { return x > ERF_SWITCH; }
 // erf's fraction at x > 0, F_2 or G_2 by the switch, and erf(x) from it
 // and w = exp(-(x * x)).
 inline double erf_fraction(double x) {
+    tally::one(tally::Kind::erf_fraction, x);
     return erf_takes_complement(x) ? lanes::erf_above_fraction(x) : lanes::erf_below_fraction(x);
 }
 inline double erf_join(double x, double w, double fraction) {
@@ -75,7 +77,11 @@ double erf_weighted(double x, Weight weight) {
 }  // namespace detail
 
 inline double erf(double x) {
-    return detail::erf_weighted(x, [x] { return exp(-(x * x)); });
+    tally::one(tally::Kind::erf, x);
+    return detail::erf_weighted(x, [x] {
+        [[maybe_unused]] const tally::Quiet inner{};  // the weight is erf's own
+        return exp(-(x * x));
+    });
 }
 
 }  // namespace pradix::num

@@ -24,6 +24,7 @@
 #include "common.hpp"
 #include "integer.hpp"
 #include "lanes/fractions.hpp"
+#include "tally.hpp"
 
 namespace pradix::num {
 
@@ -130,11 +131,13 @@ inline double log_join(const LogSplit& s, double fraction) {
 }  // namespace detail
 
 inline double exp(double x) {
+    tally::one(tally::Kind::exp, x);
     const detail::ExpSplit s = detail::exp_split(x);
     return s.done ? s.value : detail::exp_join(s, detail::exp_cf(s.y));
 }
 
 inline double log(double x) {
+    tally::one(tally::Kind::log, x);
     const detail::LogSplit s = detail::log_split(x);
     return s.done ? s.value : detail::log_join(s, detail::log_cf(s.u));
 }

@@ -53,6 +53,7 @@
 #include "sqrt.hpp"
 #include "staged.hpp"
 #include "tail_deviate.hpp"
+#include "tally.hpp"
 
 namespace pradix::num {
 
@@ -81,6 +82,7 @@ inline bool lentz_converged(double c, double d) {
 }
 
 inline double beta_cf(double a, double b, double x) {
+    tally::one(tally::Kind::beta_fraction, a, b, x);
     const double d0 = beta_cf_coefficient(0, a, b, x);
     const double d1 = beta_cf_coefficient(1, a, b, x);
     const double d_open = 1.0 / (d0 + 1.0);

@@ -7,10 +7,12 @@
 #pragma once
 
 #include "common.hpp"
+#include "tally.hpp"
 
 namespace pradix::num {
 
 inline double sqrt(double x) {
+    tally::one(tally::Kind::sqrt, x);
     if (is_nan(x)) return x;
     if (x < 0.0) return NaN;
     if (x == INF) return INF;

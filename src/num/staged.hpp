@@ -73,6 +73,7 @@
 #include "erf.hpp"
 #include "exp_log.hpp"
 #include "lanes/fractions.hpp"
+#include "tally.hpp"
 #include "trig.hpp"
 
 namespace pradix::num {
@@ -142,10 +143,16 @@ double apply(const Prep& p, Op op, double v) {
         case Op::log: return log(v);
         case Op::exp: return exp(v);
         case Op::erf: return erf(v);
-        case Op::gamma_lower: return lanes::gamma_lower(fraction_shape(p), v);
-        case Op::gamma_upper: return lanes::gamma_upper(fraction_shape(p), v);
+        case Op::gamma_lower:
+            tally::one(tally::Kind::gamma_lower, fraction_shape(p), v);
+            return lanes::gamma_lower(fraction_shape(p), v);
+        case Op::gamma_upper:
+            tally::one(tally::Kind::gamma_upper, fraction_shape(p), v);
+            return lanes::gamma_upper(fraction_shape(p), v);
         case Op::erf_fraction: return detail::erf_fraction(v);
-        case Op::tanh_fraction: return lanes::tanh_fraction(v);
+        case Op::tanh_fraction:
+            tally::one(tally::Kind::tanh_fraction, v);
+            return lanes::tanh_fraction(v);
         case Op::atan: return atan(v);
         default: return v;
     }
@@ -186,10 +193,19 @@ inline void run_function(Op f, double a, const double* v, double* out, std::size
         case Op::log: log_n(v, out, c); break;
         case Op::exp: exp_n(v, out, c); break;
         case Op::erf: erf_n(v, out, c); break;
-        case Op::gamma_lower: lanes::active->gamma_lower(a, v, out, c); break;
-        case Op::gamma_upper: lanes::active->gamma_upper(a, v, out, c); break;
+        case Op::gamma_lower:
+            tally::batch(tally::Kind::gamma_lower, v, c, nullptr, a);
+            lanes::active->gamma_lower(a, v, out, c);
+            break;
+        case Op::gamma_upper:
+            tally::batch(tally::Kind::gamma_upper, v, c, nullptr, a);
+            lanes::active->gamma_upper(a, v, out, c);
+            break;
         case Op::erf_fraction: erf_fraction_n(v, out, c); break;
-        case Op::tanh_fraction: lanes::active->tanh_fraction(v, out, c); break;
+        case Op::tanh_fraction:
+            tally::batch(tally::Kind::tanh_fraction, v, c);
+            lanes::active->tanh_fraction(v, out, c);
+            break;
         default: atan_n(v, out, c); break;
     }
 }
@@ -198,8 +214,10 @@ inline void run_function(Op f, double a, const double* v, double* out, std::size
 // may be v.
 inline void run_fraction_each(Op f, const double* a, const double* v, double* out, std::size_t c) {
     if (f == Op::gamma_lower) {
+        tally::batch(tally::Kind::gamma_lower_each, v, c, a);
         lanes::active->gamma_lower_each(a, v, out, c);
     } else {
+        tally::batch(tally::Kind::gamma_upper_each, v, c, a);
         lanes::active->gamma_upper_each(a, v, out, c);
     }
 }

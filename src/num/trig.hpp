@@ -24,6 +24,7 @@
 #include "common.hpp"
 #include "integer.hpp"
 #include "lanes/fractions.hpp"
+#include "tally.hpp"
 
 namespace pradix::num {
 
@@ -105,12 +106,14 @@ inline bool atan_settle(double x, double& v) {
 }  // namespace detail
 
 inline double tan(double x) {
+    tally::one(tally::Kind::tan, x);
     if (is_nan(x)) return x;
     if (near_zero(x)) return 0.0;
     return x < 0.0 ? -detail::tan_pos(-x) : detail::tan_pos(x);
 }
 
 inline double atan(double x) {
+    tally::one(tally::Kind::atan, x);
     double v;
     if (detail::atan_settle(x, v)) return v;
     return x < 0.0 ? -detail::atan_pos(-x) : detail::atan_pos(x);

@@ -79,7 +79,7 @@ struct TDraws {
         if (invalid) return NaN;
         const double z = polar_normal(engine);
         const double c = chisq.draw(engine);
-        return z / std::sqrt(c / dof);
+        return z / c_sqrt(c / dof);
     }
 };
 

@@ -50,6 +50,7 @@
 
 #include "../num/blocks.hpp"
 #include "../num/common.hpp"
+#include "../num/tally.hpp"
 #include "twister.hpp"
 
 namespace pradix::random {
@@ -68,6 +69,21 @@ inline constexpr double POLAR_RESCALE_BELOW = 0.0001;
 // 2 ln 2 (0x3FF62E42FEFA39EF): ln of the factor 4 that each unit of k
 // removed from s.
 inline constexpr double TWO_LN2 = 1.3862943611198906;
+
+// The C library's log, sqrt and pow, as the samplers call them (counted
+// in an instrumented build, num/tally.hpp).
+inline double c_log(double x) {
+    num::tally::one(num::tally::Kind::c_log, x);
+    return std::log(x);
+}
+inline double c_sqrt(double x) {
+    num::tally::one(num::tally::Kind::c_sqrt, x);
+    return std::sqrt(x);
+}
+inline double c_pow(double x, double y) {
+    num::tally::one(num::tally::Kind::c_pow, x, y);
+    return std::pow(x, y);
+}
 
 namespace detail {
 
@@ -138,16 +154,16 @@ inline bool polar_keeps(const PolarPair& p) { return (p.s < 1.0) & (p.w1 != 0.0)
 // ln s of a kept pair, rescaling it first when s is small (p.w1 and p.s
 // are then the rescaled ones).
 inline double polar_log(PolarPair& p) {
-    if (p.s > POLAR_RESCALE_BELOW) return std::log(p.s);
+    if (p.s > POLAR_RESCALE_BELOW) return c_log(p.s);
     const int k = std::ilogb(std::max(num::abs(p.w1), num::abs(p.w2)));
     p.w1 = std::scalbn(p.w1, -k);
     p.w2 = std::scalbn(p.w2, -k);
     p.s = p.w1 * p.w1 + p.w2 * p.w2;
-    return std::log(p.s) + static_cast<double>(k) * TWO_LN2;
+    return c_log(p.s) + static_cast<double>(k) * TWO_LN2;
 }
 
 // The variate of a kept pair from its logarithm.
-inline double polar_value(const PolarPair& p, double log_s) { return std::sqrt((log_s * -2.0) / p.s) * p.w1; }
+inline double polar_value(const PolarPair& p, double log_s) { return c_sqrt((log_s * -2.0) / p.s) * p.w1; }
 
 template <typename Bits>
 double polar_normal(Bits& engine) {

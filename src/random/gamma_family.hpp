@@ -56,14 +56,14 @@ struct GammaAboveOne {
 
     static GammaAboveOne prepare(double shape, double scale) {
         const double d = shape - ONE_THIRD;
-        const double c = ONE_THIRD / std::sqrt(d);
+        const double c = ONE_THIRD / c_sqrt(d);
         const double lim = -1.0 / c;
         const double y = 0.5 * (lim * lim);
         const double taylor = 1.0 + y * (1.0 + (y / 2.0) * (1.0 + (y / 3.0) * (1.0 + y / 4.0)));
         return {d, c, lim, scale, 2.0 / taylor};
     }
 
-    double cube(double z) const { return std::pow(z * c + 1.0, 3.0); }
+    double cube(double z) const { return c_pow(z * c + 1.0, 3.0); }
     bool accepts(double z, double v, double log_u, double log_v) const {
         return log_u < (log_v + (1.0 - v)) * d + (z * 0.5) * z;
     }
@@ -75,7 +75,7 @@ struct GammaAboveOne {
             if (!(z > lim)) continue;
             const double v = cube(z);
             const double u = positive_uniform(engine);
-            if (accepts(z, v, std::log(u), std::log(v))) return value(v);
+            if (accepts(z, v, c_log(u), c_log(v))) return value(v);
         }
     }
 
@@ -181,8 +181,8 @@ inline void GammaAboveOne::draw_block(Engine& engine, double* out, std::size_t n
         double log_u[num::BLOCK];
         double log_v[num::BLOCK];
         for (std::size_t i = 0; i < m; ++i) v[i] = cube(cand.z[i]);
-        for (std::size_t i = 0; i < m; ++i) log_u[i] = std::log(cand.u[i]);
-        for (std::size_t i = 0; i < m; ++i) log_v[i] = std::log(v[i]);
+        for (std::size_t i = 0; i < m; ++i) log_u[i] = c_log(cand.u[i]);
+        for (std::size_t i = 0; i < m; ++i) log_v[i] = c_log(v[i]);
         for (std::size_t i = 0; i < m; ++i) {
             out[done] = value(v[i]);
             done += accepts(cand.z[i], v[i], log_u[i], log_v[i]) ? 1 : 0;
@@ -241,7 +241,7 @@ private:
         if (level == boosts || level == MAX_BOOSTS) return above.draw(engine);
         const double u = positive_uniform(engine);
         const double x = boosted(engine, level + 1);
-        return x * std::pow(u, exponent[level]);
+        return x * c_pow(u, exponent[level]);
     }
 };
 

@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../num/tally.hpp"
+
 namespace pradix::random {
 
 class Twister64 {
@@ -39,12 +41,14 @@ public:
     }
 
     result_type operator()() {
+        num::tally::outputs(num::tally::Kind::engine_output, 1, false);
         if (next_ == STATE) twist();
         return temper(x_[next_++]);
     }
 
     // The next n outputs, as n calls of operator() give them.
     void outputs(result_type* out, std::size_t n) {
+        num::tally::outputs(num::tally::Kind::engine_output, n, true);
         while (n != 0) {
             if (next_ == STATE) twist();
             const std::size_t left = STATE - next_;

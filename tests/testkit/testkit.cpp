@@ -10,4 +10,5 @@ PYBIND11_MODULE(_testkit, m) {
     testkit::expose_lanes(m);
     testkit::expose_loop(m);
     testkit::expose_staged(m);
+    testkit::expose_costs(m);
 }

@@ -14,6 +14,7 @@ void expose_discrete(pybind11::module_& m);
 void expose_lanes(pybind11::module_& m);
 void expose_loop(pybind11::module_& m);
 void expose_staged(pybind11::module_& m);
+void expose_costs(pybind11::module_& m);
 
 // Exposes a scalar kernel vectorized, so tests can evaluate whole grids.
 template <typename F>
