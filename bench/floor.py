@@ -40,6 +40,8 @@ import time
 
 import numpy as np
 
+import machine
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 TESTKIT = os.path.join(ROOT, "build", "testkit")
@@ -172,19 +174,12 @@ class Floor:
         self.seconds = sum(v["requests"] * v["cost"] for v in self.kinds.values())
 
 
-def lane_target():
-    """The lane target the module runs here, as the test kit names it."""
-    sys.path.insert(0, TESTKIT)
-    import _testkit
-    return _testkit.lane_choice(os.environ.get("PRADIX_ISA"))
-
-
 def floors(source, n, names=(), targets=None, rounds=ROUNDS):
     """{row: {target: Floor}} for the named rows of a bench table (all when
     empty), counted and costed in a child process under `targets` (the
     module's own target by default)."""
     build_tallykit()
-    targets = targets or [lane_target()]
+    targets = targets or [machine.lane_target()]
     cmd = [sys.executable, os.path.abspath(__file__), "--child", "--source", source, "--n", str(n),
            "--rounds", str(rounds), "--targets", ",".join(targets)] + list(names)
     done = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True, cwd=ROOT)
@@ -224,9 +219,9 @@ def main():
     if opts.child:
         child(opts.source, opts.n, opts.names, opts.targets.split(","), opts.rounds)
         return
-    target = lane_target()
+    target = machine.lane_target()
     sys.path.insert(0, HERE)
-    from run import processor
+    from machine import processor
     print(f"floors of the {opts.source} rows on {processor()}, lane target {target}, {opts.n:,} points")
     for name, by_target in floors(opts.source, opts.n, opts.names, [target], opts.rounds).items():
         report(name, by_target[target])

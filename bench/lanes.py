@@ -1,6 +1,6 @@
 """Speed of each lane target against the others, function by function.
 
-    .venv/bin/python bench/lanes.py [--n N] [--rounds R] [name ...]
+    .venv/bin/python bench/lanes.py [--n N] [--rounds R] [--floor] [name ...]
 
 Every function whose kernels can reach the lane table (densities,
 distribution functions, quantiles and samplers; the Bernoulli and uniform
@@ -18,7 +18,10 @@ The table gives, per function, the best forced target's time, each target's
 time relative to that best (1.00 is the best; "auto" is the module's
 choice), the quartiles of auto's per-round ratio to the best forced target,
 and each target's time relative to scalar (below 1: faster than no lanes).
-A row is marked "!" when auto is slower than the best forced target in
+With --floor, the
+last column is auto's time over the row's floor under auto's target: the
+time the row's points would take if only the lane functions they ask for
+ran, each at its cost in full blocks (bench/floor.py).  A row is marked "!" when auto is slower than the best forced target in
 three rounds out of four by more than 3 %, the noise of this measurement on
 a quiet machine.  The processor and the target auto picks are printed first.
 """
@@ -138,10 +141,12 @@ def quartiles(values):
     return statistics.quantiles(values, n=4) if len(values) > 1 else values * 3
 
 
-def report(names, forced, times):
+def report(names, forced, times, floors=None):
     targets = forced + ["auto"]
     head = f"{'function':<26} {'best':>9} " + " ".join(f"{t:>7}" for t in targets)
     head += f" {'auto/best q1-q3':>16}   vs scalar: " + " ".join(f"{t:>6}" for t in targets[1:])
+    if floors is not None:
+        head += f"  {'auto ÷ floor':>12}"
     print(head)
     flagged = []
     for name in names:
@@ -156,6 +161,9 @@ def report(names, forced, times):
         line = f"{name:<26} {run.duration(best):>9} " + " ".join(f"{med[t] / best:>7.2f}" for t in targets)
         line += f"  {q1:>6.2f} - {q3:<5.2f}{mark}  " + " " * 11
         line += " ".join(f"{med[t] / med['scalar']:>6.2f}" for t in targets[1:])
+        if floors is not None:
+            f = floors.get(name)
+            line += f"  {med['auto'] / f:>12.2f}" if f else f"  {'-':>12}"
         print(line, flush=True)
     return flagged
 
@@ -185,6 +193,7 @@ def main():
     ap.add_argument("--n", type=int, default=N, help=f"points or draws per call (default {N:,})")
     ap.add_argument("--rounds", type=int, default=ROUNDS, help=f"rounds, medians over them (default {ROUNDS})")
     ap.add_argument("--worker", action="store_true", help=argparse.SUPPRESS)
+    ap.add_argument("--floor", action="store_true", help="auto's time over each row's floor (bench/floor.py)")
     ap.add_argument("names", nargs="*", help="functions or rows to time (default: all)")
     opts = ap.parse_args()
     if opts.worker:
@@ -193,13 +202,17 @@ def main():
     forced, auto = running_targets()
     available = list(calls(opts.n))
     names = [name for name in available if not opts.names or name in opts.names or name.split(",")[0] in opts.names]
+    floors = None
+    if opts.floor:
+        import floor
+        floors = {name: f[auto].seconds for name, f in floor.floors("lanes", opts.n, names, [auto]).items()}
     print(f"{processor_line()}, {os.cpu_count()} logical cores shared with other work")
     print(f"auto picks {auto}; {opts.n:,} points per call, median of {opts.rounds} rounds, targets alternating")
     start = time.time()
     times = measure(names, forced + ["auto"], opts.n, opts.rounds,
                     lambda r: print(f"  round {r + 1} of {opts.rounds} ({time.time() - start:.0f} s)",
                                     file=sys.stderr, flush=True))
-    flagged = report(names, forced, times)
+    flagged = report(names, forced, times, floors)
     if flagged:
         print(f"auto slower than the best forced target beyond noise: {', '.join(flagged)}")
     else:

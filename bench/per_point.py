@@ -1,6 +1,6 @@
 """Parameters that vary per point, and large counts: pradix against its peer.
 
-    .venv/bin/python bench/per_point.py [--n N] [--rounds R] [--quick] [row ...]
+    .venv/bin/python bench/per_point.py [--n N] [--rounds R] [--quick] [--floor] [row ...]
 
 Each row times a pradix call and the SciPy call a user would otherwise make
 on the same inputs, in one process: CPU time of the calling thread
@@ -15,7 +15,9 @@ is shared, so repeat runs and read the spread.
 Parameters drawn per point are distinct per point (uniform over the stated
 range) unless a row says "groups": those draw each point's parameters from
 a few values, the case a call keeps preparations for.  --quick skips the
-rows that run for seconds (the binomial sums at large n).
+rows that run for seconds (the binomial sums at large n).  --floor adds
+each row's floor, the time its points would take if only the lane
+functions they ask for ran (bench/floor.py), and pradix's time over it.
 """
 import argparse
 import os
@@ -136,17 +138,24 @@ def main():
     ap.add_argument("--n", type=int, default=100_000, help="points per call (default 100,000)")
     ap.add_argument("--rounds", type=int, default=9, help="alternating rounds per row (default 9)")
     ap.add_argument("--quick", action="store_true", help="skip the rows that take seconds")
+    ap.add_argument("--floor", action="store_true",
+                    help="each row's floor (bench/floor.py) and pradix's time over it beside the ratio")
     ap.add_argument("only", nargs="*", help="rows whose label contains one of these words")
     opts = ap.parse_args()
+    chosen = [r for r in rows(opts.n) if (not opts.only or any(w in r[0] for w in opts.only))
+              and not (r[5] and opts.quick)]
+    floors = {}
+    if opts.floor:
+        import floor
+        target = floor.machine.lane_target()
+        found = floor.floors("per_point", opts.n, [r[0] for r in chosen if r[3] is not None], [target])
+        floors = {name: f[target].seconds for name, f in found.items()}
     print(f"processor: {processor()}; lane target: {lane_target()}")
     print(f"{opts.n} points unless stated; CPU time of the calling thread, pradix and peer alternating, "
           f"median of {opts.rounds} rounds (3 for the slow rows)")
-    print(f"{'call':<40} {'peer':<15} {'pradix':>10} {'peer':>10} {'ratio':>8} {'goal':>6}")
-    for label, ours, peer_label, peer, goal, slow in rows(opts.n):
-        if opts.only and not any(w in label for w in opts.only):
-            continue
-        if slow and opts.quick:
-            continue
+    print(f"{'call':<40} {'peer':<15} {'pradix':>10} {'peer':>10} {'ratio':>8} {'goal':>6}     " +
+          (f"{'floor':>10} {'÷ floor':>7}" if opts.floor else ""))
+    for label, ours, peer_label, peer, goal, slow in chosen:
         rounds = 3 if slow else opts.rounds
         if peer is None:
             pairs = [ours() for _ in range(rounds)]
@@ -159,8 +168,12 @@ def main():
         ratio = t_ours / t_peer
         mark = "" if goal is None else ("ok" if ratio <= goal else "miss")
         goal_s = "" if goal is None else f"{goal:.1f}"
+        tail = ""
+        if opts.floor:
+            f = floors.get(label)
+            tail = f"{f * 1e3:>7.2f} ms {t_ours / f:>7.2f}" if f else f"{'-':>10} {'-':>7}"
         print(f"{label:<40} {peer_label:<15} {t_ours * 1e3:>7.2f} ms {t_peer * 1e3:>7.2f} ms {ratio:>8.2f} "
-              f"{goal_s:>6} {mark}", flush=True)
+              f"{goal_s:>6} {mark:<4} {tail}", flush=True)
 
 
 if __name__ == "__main__":

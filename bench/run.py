@@ -3,6 +3,8 @@
     .venv/bin/python bench/run.py [--n N] [--rounds R] [name ...]
     .venv/bin/python bench/run.py --goals     # the speed targets against their peers
     .venv/bin/python bench/run.py --readme    # the same rows, written into README.md
+    .venv/bin/python bench/run.py --floor [--goals] [name ...]   # each row's floor beside
+
 
 Every time is the CPU time of the calling thread (time.thread_time) of one
 call, pradix and its peer measured alternately round after round, so that a
@@ -13,7 +15,12 @@ function against SciPy / NumPy (the samplers against NumPy's Generator
 drawing as many variates); --goals the speed targets, each against the call
 a user would otherwise make, with the goal; --readme writes those rows, the
 processor and the lane target into README.md between
-`<!-- performance: begin -->` and `<!-- performance: end -->`.
+`<!-- performance: begin -->` and `<!-- performance: end -->`, each row with
+its floor.  --floor prints the floor beside every row: the time the row's
+points would take if only the lane functions they ask for ran, each at its
+cost in full blocks under the same lane target (bench/floor.py, which
+counts them and times them before the rows are measured), and the floor
+ratio, pradix's time over the floor.
 """
 import argparse
 import datetime
@@ -25,6 +32,7 @@ import numpy as np
 import scipy.special as sc
 import scipy.stats as st
 
+import floor
 import per_point
 import pradix
 from machine import ROOT, lane_target, processor
@@ -242,18 +250,34 @@ def per_point_goals(n):
 
 # ---------------------------------------------------------------- reports
 
-def measure_goals(n, rounds, log=None):
-    """(group title, [(call, peer, summary, goal)])."""
+def floors_of(source, n, names=()):
+    """{row: floor in seconds} under the module's lane target (bench/floor.py)."""
+    target = lane_target()
+    return {name: f[target].seconds for name, f in floor.floors(source, n, names, [target]).items()}
+
+
+def measure_goals(n, rounds, log=None, floors=None):
+    """(group title, [(call, peer, summary, goal)]); each summary with the
+    row's floor ("floor", seconds) where `floors` has it."""
     out = []
     for title, rows in goals(n):
         measured = []
         for call, peer, ours, ref, goal in rows:
             s = summary(*alternate(ours, ref, rounds))
+            s["floor"] = (floors or {}).get(call)
             measured.append((call, peer, s, goal))
             if log:
                 log(call, peer, s, goal)
         out.append((title, measured))
     return out
+
+
+def floor_columns(s):
+    """The floor and the floor ratio of a measured row, as text ("-" without a floor)."""
+    f = s.get("floor")
+    if not f:
+        return "-", "-"
+    return duration(f), f"{s['ours'] / f:.2f}"
 
 
 def readme_block(groups, n, rounds):
@@ -262,13 +286,19 @@ def readme_block(groups, n, rounds):
                  f"shared with other work), lane target `{lane_target()}`, {datetime.date.today().isoformat()}: "
                  f"the CPU time of the calling thread for one call, pradix and its peer alternately, median of "
                  f"{rounds} rounds, {n:,} points unless stated.  The ratio is pradix / peer (below 1: pradix is "
-                 "faster), with the quartiles of the per-round ratios beside.")
-    lines += ["", "| call | peer | ratio | quartiles | pradix | peer |", "|---|---|---:|---:|---:|---:|"]
+                 "faster), with the quartiles of the per-round ratios beside.  The floor is the time the call's "
+                 "points would take if only the lane functions they ask for ran (logarithms, exponentials, error "
+                 "functions, the incomplete gamma and beta fractions, square roots; for the samplers also the C "
+                 "library calls and the engine outputs), counted on the call's own points and each timed in full "
+                 "blocks under the same lane target (`bench/floor.py`); ÷ floor is pradix's time over it.")
+    lines += ["", "| call | peer | ratio | quartiles | pradix | peer | floor | ÷ floor |",
+              "|---|---|---:|---:|---:|---:|---:|---:|"]
     for title, rows in groups:
-        lines.append(f"| **{title}** | | | | | |")
+        lines.append(f"| **{title}** | | | | | | | |")
         for call, peer, s, _ in rows:
+            f, r = floor_columns(s)
             lines.append(f"| {call} | {peer} | {s['ratio']:.2f} | {s['low']:.2f} to {s['high']:.2f} "
-                         f"| {duration(s['ours'])} | {duration(s['peer'])} |")
+                         f"| {duration(s['ours'])} | {duration(s['peer'])} | {f} | {r} |")
     lines.append(END)
     return "\n".join(lines)
 
@@ -287,32 +317,40 @@ def main():
     ap.add_argument("--rounds", type=int, default=ROUNDS, help=f"rounds, medians taken over them (default {ROUNDS})")
     ap.add_argument("--goals", action="store_true", help="only the speed targets, against their peers")
     ap.add_argument("--readme", action="store_true", help="measure the targets and write the README's table")
+    ap.add_argument("--floor", action="store_true", help="each row's floor and floor ratio beside it")
     ap.add_argument("names", nargs="*")
     opts = ap.parse_args()
     if opts.goals or opts.readme:
+        floors = floors_of("goals", opts.n) if (opts.floor or opts.readme) else None
         print(f"goals: n = {opts.n}, median of {opts.rounds} rounds, pradix and peer alternately, "
               f"{processor()}, lane target {lane_target()}")
-        print(f"{'call':<28} {'peer':<44} {'pradix':>10} {'peer':>10} {'ratio':>6} {'goal':>5}")
+        print(f"{'call':<28} {'peer':<44} {'pradix':>10} {'peer':>10} {'ratio':>6} {'goal':>5}     "
+              f"{'floor':>10} {'÷ floor':>7}")
 
         def log(call, peer, s, goal):
             mark = "ok" if s["ratio"] <= goal else "MISS"
+            f, r = floor_columns(s)
             print(f"{call.replace('`', ''):<28} {peer.replace('`', ''):<44} {duration(s['ours']):>10} "
-                  f"{duration(s['peer']):>10} {s['ratio']:>6.2f} {goal:>5.1f} {mark}", flush=True)
+                  f"{duration(s['peer']):>10} {s['ratio']:>6.2f} {goal:>5.1f} {mark:<4} {f:>10} {r:>7}", flush=True)
 
-        groups = measure_goals(opts.n, opts.rounds, log)
+        groups = measure_goals(opts.n, opts.rounds, log, floors)
         if opts.readme:
             write_readme(readme_block(groups, opts.n, opts.rounds))
             print(f"wrote the table into {README}")
         return
     table = cases(opts.n)
-    names = opts.names or list(table)
-    print(f"n = {opts.n}, median of {opts.rounds} rounds, pradix and reference alternately")
-    print(f"{'function':<10} {'pradix':>10} {'reference':>10} {'ratio':>7}")
+    names = [name for name in (opts.names or list(table)) if hasattr(pradix, name)]
+    floors = floors_of("cases", opts.n, names) if opts.floor else {}
+    print(f"n = {opts.n}, median of {opts.rounds} rounds, pradix and reference alternately, {processor()}, "
+          f"lane target {lane_target()}")
+    print(f"{'function':<10} {'pradix':>10} {'reference':>10} {'ratio':>7}" +
+          (f" {'floor':>10} {'÷ floor':>7}" if opts.floor else ""))
     for name in names:
-        if not hasattr(pradix, name):
-            continue
         s = summary(*alternate(*table[name], opts.rounds))
-        print(f"{name:<10} {duration(s['ours']):>10} {duration(s['peer']):>10} {s['ratio']:>7.2f}", flush=True)
+        s["floor"] = floors.get(name)
+        f, r = floor_columns(s)
+        print(f"{name:<10} {duration(s['ours']):>10} {duration(s['peer']):>10} {s['ratio']:>7.2f}" +
+              (f" {f:>10} {r:>7}" if opts.floor else ""), flush=True)
         if name == "pnorm":
             # SciPy's bare special function on the standardised argument, beside.
             x = inputs(opts.n)[0]

@@ -1,6 +1,6 @@
 """The samplers against NumPy's Generator(MT19937) drawing as many variates.
 
-    .venv/bin/python bench/samplers.py [--n N] [--rounds R] [name ...]
+    .venv/bin/python bench/samplers.py [--n N] [--rounds R] [--floor] [name ...]
 
 One row per sampler: pradix's call with size=N on its engine against the
 Generator's method of the same distribution and parameters with size=N
@@ -8,6 +8,9 @@ Generator's method of the same distribution and parameters with size=N
 of the calling thread (time.thread_time), the two sides alternating round
 after round, the median of R rounds.  The processor and the lane target are
 named.  Names restrict the table to the rows whose call starts with them.
+--floor adds each row's floor, the time its draws would take if only their
+engine outputs, C library calls and lane functions ran (bench/floor.py), and
+pradix's time over it.
 """
 import argparse
 import statistics
@@ -52,21 +55,33 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--n", type=int, default=100_000)
     ap.add_argument("--rounds", type=int, default=9)
+    ap.add_argument("--floor", action="store_true",
+                    help="each row's floor (bench/floor.py) and pradix's time over it beside the ratio")
     ap.add_argument("names", nargs="*")
     args = ap.parse_args()
+    chosen = [r for r in rows(args.n) if not args.names or any(r[0].startswith(name) for name in args.names)]
+    floors = {}
+    if args.floor:
+        import floor
+        target = floor.machine.lane_target()
+        found = floor.floors("samplers", args.n, [r[0] for r in chosen], [target])
+        floors = {name: f[target].seconds for name, f in found.items()}
     print(f"processor: {processor()}; lane target: {lane_target()}; "
           f"{args.n:,} variates, median of {args.rounds} rounds, thread CPU time")
-    print(f"{'call':36s} {'pradix ms':>10s} {'NumPy ms':>10s} {'ratio':>7s}")
-    for label, ours, peer in rows(args.n):
-        if args.names and not any(label.startswith(name) for name in args.names):
-            continue
+    print(f"{'call':36s} {'pradix ms':>10s} {'NumPy ms':>10s} {'ratio':>7s}" +
+          (f" {'floor ms':>10s} {'÷ floor':>7s}" if args.floor else ""))
+    for label, ours, peer in chosen:
         ours(), peer()  # warm
         a, b = [], []
         for _ in range(args.rounds):
             a.append(cpu_time(ours))
             b.append(cpu_time(peer))
         ma, mb = statistics.median(a), statistics.median(b)
-        print(f"{label:36s} {ma * 1e3:10.3f} {mb * 1e3:10.3f} {ma / mb:7.2f}", flush=True)
+        tail = ""
+        if args.floor:
+            f = floors.get(label)
+            tail = f" {f * 1e3:10.3f} {ma / f:7.2f}" if f else f" {'-':>10s} {'-':>7s}"
+        print(f"{label:36s} {ma * 1e3:10.3f} {mb * 1e3:10.3f} {ma / mb:7.2f}{tail}", flush=True)
 
 
 if __name__ == "__main__":
