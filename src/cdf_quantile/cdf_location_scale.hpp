@@ -181,7 +181,7 @@ namespace detail {
 // tanh(r) from the fraction's value f at |r| (lanes::tanh_fraction): with
 // the sign of r, a NaN taken as the sign of r, clamped into [-1, 1].
 inline double logistic_tanh_from(double r, double f) {
-    const double th = r > 0.0 ? f : -f;
+    const double th = num::negate_if(!(r > 0.0), f);
     if (num::is_nan(th)) return num::sgn(r);
     if (th > 1.0) return 1.0;
     if (th < -1.0) return -1.0;
@@ -206,7 +206,7 @@ struct LogisticProbability : num::staged::Entries<LogisticProbability>, Location
         if (regular_location_scale(x, mu, sigma)) {
             pt.r = (x - mu) / (sigma + sigma);
             if (num::near_zero(pt.r)) return num::staged::log_if(log_p, from_tanh(0.0), v);
-            v = pt.r > 0.0 ? pt.r : -pt.r;
+            v = num::negate_if(!(pt.r > 0.0), pt.r);
             return num::Op::tanh_fraction;
         }
         double t;

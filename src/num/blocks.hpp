@@ -192,7 +192,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         std::size_t nb = 0;
         for (std::size_t j = 0; j < m; ++j) {
             const double xi = x[at + index[j]];
-            const double pos = xi < 0.0 ? -xi : xi;
+            const double pos = negate_if(xi < 0.0, xi);
             complement[j] = detail::erf_takes_complement(pos);
             if (complement[j]) {
                 ax[na] = pos;
@@ -209,7 +209,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         for (std::size_t j = 0; j < m; ++j) {
             const double xi = x[at + index[j]];
             const double v = complement[j] ? av[na++] : bv[nb++];
-            out[at + index[j]] = xi < 0.0 ? -v : v;
+            out[at + index[j]] = negate_if(xi < 0.0, v);
         }
     });
 }
@@ -251,7 +251,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         for (std::size_t i = 0; i < count; ++i) {
             const double xi = x[at + i];
             if (detail::atan_settle(xi, out[at + i])) continue;
-            const detail::AtanForm f = detail::atan_form(xi < 0.0 ? -xi : xi);
+            const detail::AtanForm f = detail::atan_form(negate_if(xi < 0.0, xi));
             index[m] = static_cast<std::uint16_t>(i);
             depth[m++] = static_cast<std::uint8_t>(f.n);
             ++start[f.n + 1];
@@ -265,7 +265,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         for (std::size_t j = 0; j < m; ++j) {
             const std::size_t k = next[depth[j]]++;
             const double xi = x[at + index[j]];
-            ax[k] = xi < 0.0 ? -xi : xi;
+            ax[k] = negate_if(xi < 0.0, xi);
             from[k] = index[j];
         }
         for (int d = 0; d < DEPTHS; ++d) {
@@ -280,7 +280,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         }
         for (std::size_t k = 0; k < m; ++k) {
             const std::size_t i = from[k];
-            out[at + i] = x[at + i] < 0.0 ? -ax[k] : ax[k];
+            out[at + i] = negate_if(x[at + i] < 0.0, ax[k]);
         }
     });
 }
@@ -298,7 +298,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
         std::size_t m[3] = {0, 0, 0};
         for (std::size_t i = 0; i < count; ++i) {
             const double xi = x[at + i];
-            const double pos = xi < 0.0 ? -xi : xi;
+            const double pos = negate_if(xi < 0.0, xi);
             if (is_nan(xi) || near_zero(xi) || !detail::tan_takes_fraction(pos)) {
                 [[maybe_unused]] const tally::Quiet counted{};  // in this batch
                 out[at + i] = tan(xi);
@@ -313,7 +313,7 @@ inline void log_n(const double* x, double* out, std::size_t n, const lanes::Tabl
             t.tan(DEPTHS[d], arg[d], value, m[d]);
             for (std::size_t j = 0; j < m[d]; ++j) {
                 const std::size_t i = index[d][j];
-                out[at + i] = x[at + i] < 0.0 ? -value[j] : value[j];
+                out[at + i] = negate_if(x[at + i] < 0.0, value[j]);
             }
         }
     });

@@ -31,11 +31,31 @@ inline constexpr bool is_nan(double x) { return x != x; }
 inline constexpr bool is_inf(double x) { return x == INF || x == -INF; }
 inline constexpr bool is_finite(double x) { return !is_nan(x) && !is_inf(x); }
 
-// |x|, with |-0.0| = +0.0 and NaN passed through.
-inline constexpr double abs(double x) { return x < 0.0 ? -x : (x == 0.0 ? 0.0 : x); }
+// The sign and its handling are written without a branch on the value: a
+// point's sign is as likely one way as the other in most calls, and a
+// branch on it would be mispredicted at every other point.  Negation flips
+// the sign bit and nothing else (NaN included), so each function below has
+// the bits of the comparison it replaces.
+inline constexpr std::uint64_t SIGN_BIT = std::uint64_t{1} << 63;
 
-// 1, -1 or 0 (NaN gives 0).
-inline constexpr double sgn(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
+// -x where `negative`, x otherwise: (negative ? -x : x).
+inline constexpr double negate_if(bool negative, double x) {
+    return __builtin_bit_cast(double, __builtin_bit_cast(std::uint64_t, x) ^ (std::uint64_t{negative} << 63));
+}
+
+// |x|, with |-0.0| = +0.0 and NaN passed through: (x < 0 ? -x : (x == 0 ? 0 : x)),
+// which for every x but NaN is x with its sign bit cleared.
+inline constexpr double abs(double x) {
+    return is_nan(x) ? x : __builtin_bit_cast(double, __builtin_bit_cast(std::uint64_t, x) & ~SIGN_BIT);
+}
+
+// 1, -1 or 0 (NaN gives 0): (x > 0 ? 1 : (x < 0 ? -1 : 0)), as 1 with the
+// sign of x, kept where x is neither 0 nor NaN.
+inline constexpr double sgn(double x) {
+    const std::uint64_t nonzero = static_cast<std::uint64_t>((x > 0.0) | (x < 0.0));
+    const std::uint64_t one = __builtin_bit_cast(std::uint64_t, 1.0) | (__builtin_bit_cast(std::uint64_t, x) & SIGN_BIT);
+    return __builtin_bit_cast(double, one & (0 - nonzero));
+}
 
 inline constexpr bool any_nan(double a, double b) { return is_nan(a) || is_nan(b); }
 inline constexpr bool any_nan(double a, double b, double c) { return any_nan(a, b) || is_nan(c); }

@@ -109,13 +109,13 @@ public:
                 double r;
                 if (detail::erf_settle(pt.h, r)) return corrected(y, pt, r, v);
                 pt.phase = Phase::fraction;
-                v = pt.h < 0.0 ? -pt.h : pt.h;
+                v = negate_if(pt.h < 0.0, pt.h);
                 return Op::erf_fraction;
             }
             default: {
                 // erf is odd: erf(h) = -erf(-h) for h < 0, with the same weight.
-                const double e = detail::erf_join(pt.h < 0.0 ? -pt.h : pt.h, pt.g, v);
-                return corrected(y, pt, pt.h < 0.0 ? -e : e, v);
+                const double e = detail::erf_join(negate_if(pt.h < 0.0, pt.h), pt.g, v);
+                return corrected(y, pt, negate_if(pt.h < 0.0, e), v);
             }
         }
     }
