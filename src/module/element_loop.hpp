@@ -425,6 +425,14 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     static void one_preparation(const Prep& prep, PointMemo* memo, const char* x, Py_intptr_t step, double* out,
                                 Py_intptr_t out_step, Py_intptr_t n) {
         if constexpr (BLOCKS) {
+            if (step == static_cast<Py_intptr_t>(sizeof(double)) && out_step == 1 &&
+                reinterpret_cast<std::uintptr_t>(x) % alignof(double) == 0) {
+                // Contiguous points: the whole piece at once, in place (a
+                // staged kernel keeps its batches full across more points).
+                prep.at_block(reinterpret_cast<const double*>(x), out, static_cast<std::size_t>(n));
+                for (Py_intptr_t i = 0; i < n; ++i) out[i] = num::canonical(out[i]);
+                return;
+            }
             double xs[num::BLOCK];
             double v[num::BLOCK];
             for (Py_intptr_t done = 0; done < n;) {

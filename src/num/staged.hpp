@@ -239,17 +239,17 @@ inline void run_fraction_each(Op f, const double* a, const double* v, double* ou
     }
 }
 
-// g[j] = the fraction f at g[j] for the c points base + index[j], each at
-// its preparation's shape: one shape for all the lanes when the shapes are
-// the same bits, a shape per lane otherwise.  Out of line, so that its
+// g[j] = the fraction f at g[j] for the c points point_of(index[j]), each
+// at its preparation's shape: one shape for all the lanes when the shapes
+// are the same bits, a shape per lane otherwise.  Out of line, so that its
 // buffer is on the stack only while it runs.
-template <std::size_t C, class PrepOf>
-[[gnu::noinline]] void run_fraction(Op f, PrepOf& prep_of, std::size_t base, const std::uint16_t* index, double* g,
+template <std::size_t C, class PrepOf, class PointOf>
+[[gnu::noinline]] void run_fraction(Op f, PrepOf& prep_of, PointOf point_of, const std::uint16_t* index, double* g,
                                     std::size_t c) {
     double a[C];
     bool one_shape = true;
     for (std::size_t j = 0; j < c; ++j) {
-        a[j] = fraction_shape(prep_of(base + index[j]));
+        a[j] = fraction_shape(prep_of(point_of(index[j])));
         one_shape = one_shape && same_bits(a[j], a[0]);
     }
     if (one_shape) {
@@ -259,27 +259,28 @@ template <std::size_t C, class PrepOf>
     }
 }
 
-// Gives every live point (chunk positions live[0 .. m) of the count points
-// in the chunk) the value of the lane function it asked for, v[i] = f(v[i]),
-// one batch per function (`present` has a bit for each).  The fractions
-// take the shape of each point's preparation: one shape for all their lanes
-// when every point has the one preparation (OnePrep) or the batch's shapes
-// are the same bits, a shape per lane otherwise.
+// Gives every live point (slots live[0 .. m) of the `slots` in use, the
+// slot i holding the point point_of(i)) that asks for one of the lane
+// functions in `run` the value of it, v[i] = f(v[i]), one batch per
+// function; `present` has a bit for each function the live points ask for.
+// The fractions take the shape of each point's preparation: one shape for
+// all their lanes when every point has the one preparation (OnePrep) or the
+// batch's shapes are the same bits, a shape per lane otherwise.
 // Kept out of line: the rounds that call it have their steps inlined.
-template <bool OnePrep, std::size_t C, class PrepOf>
-[[gnu::noinline]] void run_requests(PrepOf& prep_of, std::size_t base, const std::uint16_t* live, std::size_t m,
-                                    std::size_t count, const Op* op, double* v, unsigned present) {
+template <bool OnePrep, std::size_t C, class PrepOf, class PointOf>
+[[gnu::noinline]] void run_requests(PrepOf& prep_of, PointOf point_of, const std::uint16_t* live, std::size_t m,
+                                    std::size_t slots, const Op* op, double* v, unsigned present, unsigned run) {
     const Op first = function_of(op[live[0]]);
     const bool one = present == bit_of(first);
-    if (one && m == count && (OnePrep || !is_fraction(first))) {
-        // Every point of the chunk asks for the same function: in place.
-        run_function(first, fraction_shape(prep_of(base)), v, v, m);
+    if (one && run == present && m == slots && (OnePrep || !is_fraction(first))) {
+        // Every slot in use asks for the same function: in place.
+        run_function(first, fraction_shape(prep_of(point_of(0))), v, v, m);
         return;
     }
     std::uint16_t index[C];
     double g[C];
     for (int kind = 1; kind < OP_KINDS; ++kind) {
-        if ((present & (1u << kind)) == 0) continue;
+        if ((run & (1u << kind)) == 0) continue;
         const Op f = static_cast<Op>(kind);
         std::size_t c = 0;
         for (std::size_t j = 0; j < m; ++j) {
@@ -290,47 +291,64 @@ template <bool OnePrep, std::size_t C, class PrepOf>
             }
         }
         if (OnePrep || !is_fraction(f)) {
-            run_function(f, fraction_shape(prep_of(base)), g, g, c);
+            run_function(f, fraction_shape(prep_of(point_of(index[0]))), g, g, c);
         } else {
-            run_fraction<C>(f, prep_of, base, index, g, c);
+            run_fraction<C>(f, prep_of, point_of, index, g, c);
         }
         for (std::size_t j = 0; j < c; ++j) v[index[j]] = g[j];
     }
 }
 
-// The state of a chunk of points under way.
+// A batch of at least this many requests fills the widest packs of lanes
+// (blocks.hpp): a smaller one costs several times as much per request.
+inline constexpr std::size_t FULL_BATCH = 16;
+
+// The points under way in a piece of points: C slots, each holding one
+// point (counted from the piece's start) and its scratch.  A chunk of
+// points starts together, slot s taking point first + s (`fresh`), and
+// runs in rounds.  Once a quarter of the slots have fallen free while points
+// of the piece are still waiting, those are started in the free slots
+// between rounds (`fresh` no more); the lock-step inverses, whose points
+// take from a handful to all of their steps, then keep their batches full
+// instead of running their last stragglers alone.  Slots then hold points
+// at different steps (k, per slot).
 template <class Prep, std::size_t C>
 struct Chunk {
     typename Prep::Point pt[C];
     double v[C];
-    Op op[C];
-    std::size_t count;      // points in the chunk
-    std::uint16_t live[C];  // the points still running, in order
+    Op op[C];               // the slot's request (done: the slot is free)
+    int k[C];               // the requests its point has been given (not fresh)
+    std::uint16_t point[C];  // its point (not fresh)
+    std::uint16_t live[C];  // the slots with a request, in order
     std::size_t m;          // how many
+    std::size_t slots;      // slots in use: [0, slots) (fresh: the chunk's count)
+    std::size_t first;      // fresh: the point in slot 0
     unsigned present;       // the lane functions they ask for
     bool all_last;          // every one of them for its result
-    bool uniform;           // every point of the chunk running, all asking for op[0]
+    bool uniform;           // fresh, every point of the chunk running, all asking for op[0]
+    bool fresh;
 };
 
-// Steps every point of the chunk (k > 0: none of them asked for its
+// Steps every point of a fresh chunk (k > 0: none of them asked for its
 // result), noting whether they all ask for the same.
 template <class Prep, std::size_t C, class PrepOf, class X>
 inline bool step_every_point(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, int k) {
     c.op[0] = prep_of(base).step(x[0], c.pt[0], k, c.v[0]);
     const unsigned first = static_cast<unsigned>(c.op[0]);
     unsigned differ = 0;
-    for (std::size_t i = 1; i < c.count; ++i) {
+    for (std::size_t i = 1; i < c.slots; ++i) {
         c.op[i] = prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
         differ |= static_cast<unsigned>(c.op[i]) ^ first;
     }
     return differ == 0;
 }
 
-// Takes stock after a step of the points listed in live[0 .. m) (every point
-// of the chunk, in order, when `same` is asked): results out, the running
-// points in live[0 .. m) again.  The common cases, every point of the chunk
-// asking for the same function or every one of them done, keep the list or
-// end the chunk at once.
+// Takes stock of a fresh chunk after a step of the points listed in
+// live[0 .. m) (every point of the chunk, in order, when `every_point`):
+// results out (out at the chunk's first point), the running points in
+// live[0 .. m) again.  The common cases, every point of the chunk asking for
+// the same function or every one of them done, keep the list or end the
+// chunk at once.
 template <class Prep, std::size_t C>
 inline void take_stock(Chunk<Prep, C>& c, double* out, bool every_point, bool same) {
     const std::size_t m = c.m;
@@ -362,44 +380,157 @@ inline void take_stock(Chunk<Prep, C>& c, double* out, bool every_point, bool sa
     }
 }
 
-// Step 0 of every point of a chunk of count points.  (The rounds are
-// flattened: each kernel's steps are inlined into their loops.)
+// Starts a fresh chunk of count points from the piece's point `first`, in
+// slots 0 .. count - 1: step 0 of every point.  (The rounds are flattened:
+// each kernel's steps are inlined into their loops.)
 template <class Prep, std::size_t C, class PrepOf, class X>
-[[gnu::flatten]] void start(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, std::size_t count, const X* x,
-                            double* out) {
-    c.count = count;
+[[gnu::flatten]] void start(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, std::size_t first,
+                            std::size_t count, const X* x, double* out) {
+    c.fresh = true;
+    c.first = first;
+    c.slots = count;
     c.m = count;
     for (std::size_t i = 0; i < count; ++i) c.live[i] = static_cast<std::uint16_t>(i);
-    take_stock(c, out, true, step_every_point(c, prep_of, base, x, 0));
+    take_stock(c, out + first, true, step_every_point(c, prep_of, base + first, x + first, 0));
 }
 
-// Round k > 0 of a chunk: the requests answered, then every running point's
-// next step.
+// Round k > 0 of a fresh chunk: the requests answered, then every running
+// point's next step.
 template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
 [[gnu::flatten]] void round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, int k) {
+    const std::size_t at = base + c.first;
+    x += c.first;
+    out += c.first;
     const Op first = function_of(c.op[c.live[0]]);
     if (c.uniform && c.all_last && (OnePrep || !is_fraction(first))) {
         // Every point of the chunk asks for the same function for its
         // result: straight into out.
-        run_function(first, fraction_shape(prep_of(base)), c.v, out, c.count);
+        run_function(first, fraction_shape(prep_of(at)), c.v, out, c.slots);
         c.m = 0;
         return;
     }
-    run_requests<OnePrep, C>(prep_of, base, c.live, c.m, c.count, c.op, c.v, c.present);
+    run_requests<OnePrep, C>(prep_of, [at](std::size_t i) { return at + i; }, c.live, c.m, c.slots, c.op, c.v,
+                             c.present, c.present);
     if (c.all_last) {
         for (std::size_t j = 0; j < c.m; ++j) out[c.live[j]] = c.v[c.live[j]];
         c.m = 0;
         return;
     }
     if (c.uniform) {
-        take_stock(c, out, true, step_every_point(c, prep_of, base, x, k));
+        take_stock(c, out, true, step_every_point(c, prep_of, at, x, k));
         return;
     }
     for (std::size_t j = 0; j < c.m; ++j) {
         const std::size_t i = c.live[j];
-        c.op[i] = is_last(c.op[i]) ? Op::done : prep_of(base + i).step(x[i], c.pt[i], k, c.v[i]);
+        c.op[i] = is_last(c.op[i]) ? Op::done : prep_of(at + i).step(x[i], c.pt[i], k, c.v[i]);
     }
     take_stock(c, out, false, false);
+}
+
+// The slots of a fresh chunk after round k, its points numbered from the
+// piece's start and every running one given k requests: the chunk is fresh
+// no more.  Counts the requests for each lane function.
+template <class Prep, std::size_t C>
+void unfreeze(Chunk<Prep, C>& c, int k, std::size_t* asks) {
+    for (int f = 0; f < OP_KINDS; ++f) asks[f] = 0;
+    for (std::size_t j = 0; j < c.m; ++j) {
+        const std::size_t i = c.live[j];
+        c.point[i] = static_cast<std::uint16_t>(c.first + i);
+        c.k[i] = k;
+        ++asks[static_cast<int>(function_of(c.op[i]))];
+    }
+    // Every other slot is free: its point is done (or the slot was never
+    // used).
+    for (std::size_t i = 0; i < C; ++i) {
+        if (i >= c.slots) c.op[i] = Op::done;
+    }
+    c.slots = C;
+    c.fresh = false;
+    c.uniform = false;
+}
+
+// Starts the piece's points from `next` on in the free slots until the
+// slots or the points run out: step 0 of each (a point done at once leaves
+// its slot to the next), the running ones added to the live list.  Returns
+// the next point to start.
+template <class Prep, std::size_t C, class PrepOf, class X>
+std::size_t refill(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out, std::size_t next,
+                   std::size_t count, std::size_t* asks) {
+    for (std::size_t i = 0; i < C && next < count; ++i) {
+        if (c.op[i] != Op::done) continue;
+        while (next < count) {
+            const std::size_t p = next++;
+            c.op[i] = prep_of(base + p).step(x[p], c.pt[i], 0, c.v[i]);
+            if (c.op[i] == Op::done) {
+                out[p] = c.v[i];
+                continue;
+            }
+            c.point[i] = static_cast<std::uint16_t>(p);
+            c.k[i] = 0;
+            c.live[c.m++] = static_cast<std::uint16_t>(i);
+            ++asks[static_cast<int>(function_of(c.op[i]))];
+            break;
+        }
+    }
+    return next;
+}
+
+// A round of a chunk that is not fresh.  Batches are kept full: while some
+// lane function has a full batch of requests, only those run and the points
+// asking for others wait (they join the others' batches when those come
+// round to their function, which the inverses' steps do within a few
+// rounds); with none full, every request runs.  Each batch's points take
+// their next step right after it, together: points at one step of a kernel
+// take the same branches.
+template <bool OnePrep, class Prep, std::size_t C, class PrepOf, class X>
+[[gnu::flatten]] void mixed_round(Chunk<Prep, C>& c, PrepOf& prep_of, std::size_t base, const X* x, double* out,
+                                  std::size_t* asks) {
+    unsigned run = 0;
+    unsigned present = 0;
+    for (int f = 1; f < OP_KINDS; ++f) {
+        if (asks[f] >= FULL_BATCH) run |= 1u << f;
+        if (asks[f] > 0) present |= 1u << f;
+    }
+    if (run == 0) run = present;
+    std::uint16_t index[C];
+    double g[C];
+    for (int kind = 1; kind < OP_KINDS; ++kind) {
+        if ((run & (1u << kind)) == 0) continue;
+        const Op f = static_cast<Op>(kind);
+        std::size_t n = 0;
+        for (std::size_t j = 0; j < c.m; ++j) {
+            const std::size_t i = c.live[j];
+            if (function_of(c.op[i]) == f) {
+                index[n] = static_cast<std::uint16_t>(i);
+                g[n++] = c.v[i];
+            }
+        }
+        if (n == 0) continue;
+        auto point_of = [&c, base](std::size_t i) { return base + c.point[i]; };
+        if (OnePrep || !is_fraction(f)) {
+            run_function(f, fraction_shape(prep_of(point_of(index[0]))), g, g, n);
+        } else {
+            run_fraction<C>(f, prep_of, point_of, index, g, n);
+        }
+        asks[kind] -= n;
+        for (std::size_t j = 0; j < n; ++j) {
+            const std::size_t i = index[j];
+            const std::size_t p = c.point[i];
+            c.v[i] = g[j];
+            c.op[i] = is_last(c.op[i]) ? Op::done : prep_of(base + p).step(x[p], c.pt[i], ++c.k[i], c.v[i]);
+            if (c.op[i] == Op::done) {
+                out[p] = c.v[i];
+            } else {
+                ++asks[static_cast<int>(function_of(c.op[i]))];
+            }
+        }
+    }
+    // The live list without the points done.
+    std::size_t m = 0;
+    for (std::size_t j = 0; j < c.m; ++j) {
+        if (c.op[c.live[j]] != Op::done) c.live[m++] = c.live[j];
+    }
+    c.m = m;
 }
 
 // Points a kernel's block runs at once: BLOCK, or as many as SCRATCH holds.
@@ -408,14 +539,37 @@ inline constexpr std::size_t CHUNK_OF = sizeof(typename Prep::Point) * BLOCK <= 
                                             ? BLOCK
                                             : SCRATCH / sizeof(typename Prep::Point) / 16 * 16;
 
+// Points a piece holds at most (slots name their points with 16 bits).
+inline constexpr std::size_t PIECE = 0xFFFF;
+
 template <bool OnePrep, class Prep, class PrepOf, class X>
 void run_staged(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
     constexpr std::size_t C = CHUNK_OF<Prep>;
     static_assert(C >= 16 && C <= 0xFFFF, "a point's scratch is too large; chunk positions are 16-bit");
-    by_pieces<C>(n, [&](std::size_t base, std::size_t count) {
+    by_pieces<PIECE>(n, [&](std::size_t base, std::size_t count) {
         Chunk<Prep, C> c;
-        start(c, prep_of, base, count, x + base, out + base);
-        for (int k = 1; c.m > 0; ++k) round<OnePrep>(c, prep_of, base, x + base, out + base, k);
+        std::size_t next = 0;
+        while (next < count) {
+            const std::size_t fresh = count - next < C ? count - next : C;
+            start(c, prep_of, base, next, fresh, x + base, out + base);
+            next += fresh;
+            int k = 1;
+            for (; c.m > 0 && (next == count || C - c.m < C / 4); ++k) {
+                round<OnePrep>(c, prep_of, base, x + base, out + base, k);
+            }
+            if (c.m == 0) continue;
+            // A quarter of the slots free and points waiting: the rest of
+            // the piece runs in mixed rounds.
+            std::size_t asks[OP_KINDS];
+            unfreeze(c, k - 1, asks);
+            for (;;) {
+                if (next < count && C - c.m >= C / 4) {
+                    next = refill(c, prep_of, base, x + base, out + base, next, count, asks);
+                }
+                if (c.m == 0) break;
+                mixed_round<OnePrep>(c, prep_of, base, x + base, out + base, asks);
+            }
+        }
     });
 }
 
@@ -490,7 +644,10 @@ void run_composed(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
                 present |= bit_of(op[i]);
             }
         }
-        if (m > 0) run_requests<OnePrep, BLOCK>(prep_of, base, index, m, count, op, out + base, present);
+        if (m > 0) {
+            run_requests<OnePrep, BLOCK>(prep_of, [base](std::size_t i) { return base + i; }, index, m, count, op,
+                                         out + base, present, present);
+        }
     });
 }
 
