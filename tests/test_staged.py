@@ -96,7 +96,8 @@ def test_gamma_quantile_per_point(target):
     assert np.array_equal(bits(tk.qgamma_per_point(p, shape, scale)), want)
 
 
-# The inverses through the module: thousands of contiguous points whose
+# The inverses through the module (and the Cauchy quantile, whose block
+# takes its tangents together): thousands of contiguous points whose
 # corrections end anywhere from a handful of steps to the last, with rows
 # settled at the first step among them.  A block starts points in the slots
 # its finished points leave and lets points wait for a full batch of their
@@ -105,7 +106,7 @@ def test_gamma_quantile_per_point(target):
 # of a strided view, or from an array whose data is not aligned.
 INVERSES = [("qnorm", (0.5, 2.0)), ("qlnorm", (0.0, 1.0)), ("qt", (5.0,)), ("qt", (0.7,)), ("qgamma", (2.5, 1.5)),
             ("qgamma", (0.4, 1.0)), ("qchisq", (30.0,)), ("qinvgamma", (2.5, 1.5)), ("qbeta", (2.0, 3.0)),
-            ("qbeta", (0.3, 5.0)), ("qf", (3.0, 7.0))]
+            ("qbeta", (0.3, 5.0)), ("qf", (3.0, 7.0)), ("qcauchy", (0.5, 2.0))]
 
 
 @pytest.mark.parametrize("name, params", INVERSES)

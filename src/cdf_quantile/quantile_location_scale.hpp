@@ -81,11 +81,37 @@ inline double qlnorm(double p, double mu, double sigma) { return LogNormalQuanti
 inline double cauchy_tan_argument(double p) { return (p - 0.5) * num::PI; }
 inline double cauchy_from_tan(double t, double mu, double sigma) { return t * sigma + mu; }
 
-inline double qcauchy(double p, double mu, double sigma) {
-    double out;
-    if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
-    return cauchy_from_tan(num::tan(cauchy_tan_argument(p)), mu, sigma);
-}
+// The Cauchy quantile is its preparation (the parameters as they are)
+// evaluated at p; a block takes the tangents of its points together.
+struct CauchyQuantile {
+    double mu;
+    double sigma;
+
+    static CauchyQuantile prepare(double mu, double sigma) { return {mu, sigma}; }
+
+    double at(double p) const {
+        double out;
+        if (location_scale_quantile_rules(p, mu, sigma, out)) return out;
+        return cauchy_from_tan(num::tan(cauchy_tan_argument(p)), mu, sigma);
+    }
+
+    void at_block(const double* p, double* out, std::size_t n) const {
+        num::by_pieces<num::BLOCK>(n, [&](std::size_t at, std::size_t count) {
+            double t[num::BLOCK];
+            bool ruled[num::BLOCK];
+            for (std::size_t i = 0; i < count; ++i) {
+                ruled[i] = location_scale_quantile_rules(p[at + i], mu, sigma, out[at + i]);
+                t[i] = ruled[i] ? 0.0 : cauchy_tan_argument(p[at + i]);
+            }
+            num::tan_n(t, t, count);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!ruled[i]) out[at + i] = cauchy_from_tan(t[i], mu, sigma);
+            }
+        });
+    }
+};
+
+inline double qcauchy(double p, double mu, double sigma) { return CauchyQuantile::prepare(mu, sigma).at(p); }
 
 // The Laplace and logistic quantiles are their preparations evaluated at
 // p, staged kernels (log_quantile.hpp) whose at_block gives the same bits

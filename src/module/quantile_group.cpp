@@ -16,7 +16,7 @@ void register_quantiles(py::module_& m) {
     def_vectorized<&cdf_quantile::qbern>(m, "qbern", arg("p"), arg("prob"));
     def_vectorized<&cdf_quantile::qbeta, cdf_quantile::BetaQuantile>(m, "qbeta", arg("p"), arg("a"), arg("b"));
     def_vectorized<&cdf_quantile::qbinom, cdf_quantile::BinomialQuantile>(m, "qbinom", arg("p"), arg("n_trials"), arg("prob"));
-    def_vectorized<&cdf_quantile::qcauchy>(m, "qcauchy", arg("p"), arg("mu"), arg("sigma"));
+    def_vectorized<&cdf_quantile::qcauchy, cdf_quantile::CauchyQuantile>(m, "qcauchy", arg("p"), arg("mu"), arg("sigma"));
     def_vectorized<&cdf_quantile::qchisq, cdf_quantile::ChisqQuantile>(m, "qchisq", arg("p"), arg("dof"));
     def_vectorized<&cdf_quantile::qexp, cdf_quantile::ExpQuantile>(m, "qexp", arg("p"), arg("rate"));
     def_vectorized<&cdf_quantile::qf, cdf_quantile::FQuantile>(m, "qf", arg("p"), arg("df1"), arg("df2"));

@@ -97,28 +97,10 @@ inline double rlnorm(double mu, double sigma, Engine& engine) {
     return LogNormalDraws::prepare(mu, sigma).draw(engine);
 }
 
-// The Cauchy quantile at p; a block takes its tangents together.
-struct CauchyAt {
-    double mu;
-    double sigma;
-    double at(double p) const { return cdf_quantile::qcauchy(p, mu, sigma); }
-
-    void at_block(const double* p, double* out, std::size_t n) const {
-        double t[num::BLOCK];
-        bool ruled[num::BLOCK];
-        for (std::size_t i = 0; i < n; ++i) {
-            ruled[i] = cdf_quantile::location_scale_quantile_rules(p[i], mu, sigma, out[i]);
-            t[i] = ruled[i] ? 0.0 : cdf_quantile::cauchy_tan_argument(p[i]);
-        }
-        num::tan_n(t, t, n);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!ruled[i]) out[i] = cdf_quantile::cauchy_from_tan(t[i], mu, sigma);
-        }
+struct CauchyDraws : Inversion<cdf_quantile::CauchyQuantile> {
+    static CauchyDraws prepare(double mu, double sigma) {
+        return {{bad_location_scale(mu, sigma), cdf_quantile::CauchyQuantile::prepare(mu, sigma)}};
     }
-};
-
-struct CauchyDraws : Inversion<CauchyAt> {
-    static CauchyDraws prepare(double mu, double sigma) { return {{bad_location_scale(mu, sigma), {mu, sigma}}}; }
 };
 
 inline double rcauchy(double mu, double sigma, Engine& engine) { return CauchyDraws::prepare(mu, sigma).draw(engine); }
