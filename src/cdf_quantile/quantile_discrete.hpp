@@ -383,11 +383,24 @@ private:
             c = cdf(k);
         }
         num::StopPoll poll(POISSON_STEPS_PER_POLL);
-        for (std::int64_t steps = 0; p >= c; ++steps) {
+        std::int64_t steps = 0;
+        while (p >= c) {
+            // The steps through kept values are a scan of memory, up to the
+            // step limit: the same steps, without a call or a poll each.
+            if (kept_.holds(k)) {
+                const double* f = kept_.at(k);
+                const std::int64_t room = std::min(kept_.hi() - k, POISSON_SEARCH_LIMIT - steps);
+                std::int64_t j = 0;
+                while (j < room && p >= c) c = f[j++];
+                k += j;
+                steps += j;
+                if (!(p >= c)) break;
+            }
             if (steps == POISSON_SEARCH_LIMIT || k == std::numeric_limits<std::int64_t>::max()) return NaN;
             if (poll()) return NaN;
             c = cdf(k);
             k = k + 1;
+            ++steps;
         }
         return k < 1 ? 0.0 : static_cast<double>(k - 1);
     }
