@@ -39,10 +39,10 @@ public:
         const std::uint64_t kb = bits_of(b);
         const int depth = i < HISTORY ? i : HISTORY;
         for (int period = 1; period <= depth; ++period) {
-            const Entry& then = history_[(i - period) % HISTORY];
+            const Entry& then = history_[slot(i - period)];
             if (then.a == ka && then.b == kb) {
                 const int at = i - period + (steps - i) % period;  // same phase as S_steps
-                const Entry& last = history_[at % HISTORY];
+                const Entry& last = history_[slot(at)];
                 std::memcpy(&a, &last.a, sizeof a);
                 std::memcpy(&b, &last.b, sizeof b);
                 return true;
@@ -59,7 +59,9 @@ private:
         std::uint64_t b;
     };
 
-    void store(int i, double a, double b) { history_[i % HISTORY] = {bits_of(a), bits_of(b)}; }
+    // The entry of step i >= 0 (unsigned: the remainder is a mask).
+    static unsigned slot(int i) { return static_cast<unsigned>(i) % static_cast<unsigned>(HISTORY); }
+    void store(int i, double a, double b) { history_[slot(i)] = {bits_of(a), bits_of(b)}; }
 
     Entry history_[HISTORY];
 };
