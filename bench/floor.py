@@ -4,31 +4,34 @@
 
 A row's points ask for lane functions (logarithms, exponentials, error
 functions and their fractions, arctangents, tangents, the incomplete gamma
-function's fractions) and a few kernels of the same standing that have no
-block form (the square root, the incomplete beta function's fraction); a
-sampler also takes engine outputs and calls the C library's log, sqrt and
-pow.  The floor is the sum, over those kinds, of the number of requests the
-row's call makes times the cost of one request measured in full blocks.
+function's fractions, the logistic's tanh fraction) and for two kernels of
+the same standing that have no block form (the square root, the incomplete
+beta function's fraction); a sampler also takes engine outputs and calls the
+C library's log, sqrt and pow.  The floor is the sum, over those kinds, of
+the number of requests the row's call makes times the cost of one request
+in full blocks.
 
 Counts: a child process imports the test kit's _tallykit (the module's
-functions built with every request tallied where it runs: one by one or in a
-batch, with a sample of its arguments; src/num/tally.hpp) in place of pradix,
-builds the rows of the bench tables from the same inputs and runs each row's
-call once.  What is counted is what ran, on the row's own points.
+functions built with every request tallied where it runs, one by one or in
+a batch, with a sample of its arguments; src/num/tally.hpp) in place of
+pradix, builds the rows of the bench table from the same inputs and runs
+each row's call once.  What is counted is what ran, on the row's own points.
 
-Costs: in the same child, each kind is timed through its block form
-(_testkit.exp_n and the others, under the lane target the module uses here:
-PRADIX_ISA or the processor's best) on the arguments kept for it, in calls of
-at least MIN_SAMPLE requests, as the CPU time of the calling thread, median
-of the rounds.  The kinds without a block form are timed in a loop over the
-same arguments (the square root, the beta fraction, the C library calls) or,
-for engine outputs, taking outputs in blocks as the samplers do.
+Costs: each kind is timed through its block form (_testkit.exp_n and the
+others, under the lane target the module uses here: PRADIX_ISA or the
+processor's best) on the arguments kept for it, at least MIN_SAMPLE requests
+per timed call, as the CPU time of the calling thread.  The kinds without a
+block form are timed in a loop over the same arguments (the square root, the
+beta fraction, the C library calls) or, for engine outputs, taking outputs
+in blocks as the samplers do.  The benches time the floor in their own
+process, round by round between the row's own calls (RowFloor.once), so
+that a busy spell of the shared machine weighs on both; this script prints
+the medians.
 
-The per-kind table (this script's own output) also shows how the requests
-ran: the share run one by one, and the mean size of a batch; a row far above
-its floor with small batches or many single requests loses its time to the
-code around the lane functions.  bench/run.py --floor and --readme print the
-floor ratio (measured time / floor) beside each row.
+This script's own table shows, per row, how the requests ran: per result,
+the share run one by one, the mean size of a batch, the cost of one and the
+share of the floor.  A row far above its floor with small batches or many
+single requests loses its time to the code around the lane functions.
 """
 import argparse
 import json
@@ -36,6 +39,7 @@ import os
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 import numpy as np
@@ -45,9 +49,10 @@ import machine
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 TESTKIT = os.path.join(ROOT, "build", "testkit")
-ROUNDS = 5
+ROUNDS = 7
 MIN_SAMPLE = 16384   # requests per timed call (a smaller sample is repeated)
 MAX_SAMPLE = 262144  # the first ones of a larger sample
+ENGINE_OUTPUTS = 1 << 20
 SOURCES = ("cases", "goals", "per_point", "samplers", "lanes")
 
 
@@ -62,7 +67,7 @@ def build_tallykit():
     subprocess.run([cmake, "--build", TESTKIT, "--target", "_tallykit"], check=True, stdout=subprocess.DEVNULL)
 
 
-# ---------------------------------------------------------------- rows, in the child
+# ---------------------------------------------------------------- counting, in the child
 
 def rows_of(source, n):
     """{row name: call} of a bench table, built with whatever `pradix` is
@@ -86,7 +91,31 @@ def rows_of(source, n):
     raise ValueError(f"no bench table {source}")
 
 
-# ---------------------------------------------------------------- costs, in the child
+def child(source, n, names, folder):
+    """Counts the named rows (all when empty): {row: {"points": results,
+    "kinds": {kind: [single, batched, batches]}}} as JSON on stdout, the
+    kept arguments of row i's kinds in folder/i.npz."""
+    sys.path.insert(0, TESTKIT)
+    import _tallykit
+    sys.modules["pradix"] = _tallykit
+    table = rows_of(source, n)
+    out = {}
+    for name in names or list(table):
+        if name not in table:
+            continue
+        fn = table[name]
+        fn()  # first-call work (tables, conversions) out of the way; then the call counted
+        _tallykit.tally_reset()
+        result = fn()
+        counts = _tallykit.tally()
+        path = os.path.join(folder, f"{len(out)}.npz")
+        np.savez(path, **{kind: _tallykit.tally_sample(kind) for kind in counts})
+        size = int(np.size(result)) if result is not None else 0
+        out[name] = {"points": size, "kinds": {k: list(v) for k, v in counts.items()}, "samples": path}
+    json.dump(out, sys.stdout)
+
+
+# ---------------------------------------------------------------- costs, in the caller
 
 def _thread_seconds(fn):
     t0 = time.thread_time()
@@ -95,15 +124,15 @@ def _thread_seconds(fn):
 
 
 def _timer(kind, sample, target, kit):
-    """A call that runs `kind` once per row of `sample` (at least
-    MIN_SAMPLE rows), and the number of requests it makes."""
-    m = len(sample)
+    """A call that makes `count` requests of `kind` at the arguments of
+    `sample` (repeated up to MIN_SAMPLE, or the first MAX_SAMPLE), and count."""
     if kind == "engine_output":
-        count = max(MIN_SAMPLE, 1 << 20)
-        return (lambda: kit.engine_outputs(1, count)), count
+        return (lambda: kit.engine_outputs(1, ENGINE_OUTPUTS)), ENGINE_OUTPUTS
     sample = sample[:MAX_SAMPLE]
+    if len(sample) == 0:
+        sample = np.ones((1, sample.shape[1]))
     if len(sample) < MIN_SAMPLE:
-        sample = np.resize(sample, (MIN_SAMPLE, sample.shape[1])) if m else np.ones((MIN_SAMPLE, sample.shape[1]))
+        sample = np.resize(sample, (MIN_SAMPLE, sample.shape[1]))
     count = len(sample)
     cols = [np.ascontiguousarray(sample[:, j]) for j in range(sample.shape[1])]
     block = {"log": kit.log_n, "exp": kit.exp_n, "erf": kit.erf_n, "erf_fraction": kit.erf_fraction_n,
@@ -127,64 +156,54 @@ def _timer(kind, sample, target, kit):
     raise ValueError(f"no cost for {kind}")
 
 
-def cost_of(kind, sample, target, kit, rounds):
-    """Seconds per request of `kind` on its sample, median of the rounds."""
-    fn, count = _timer(kind, sample, target, kit)
-    fn()  # warm up
-    return statistics.median(_thread_seconds(fn) for _ in range(rounds)) / count
+class RowFloor:
+    """The floor of one row under one lane target: its requests per kind,
+    and the cost of each measured on the kept arguments.  once() times every
+    kind once and returns the floor in seconds; the medians of the rounds
+    timed so far are in cost and seconds()."""
 
-
-def child(source, n, names, targets, rounds):
-    """Counts and costs of the named rows (all when empty), as JSON on stdout:
-    {row: {"points": size, "kinds": {kind: [single, batched, batches]},
-    "cost": {target: {kind: seconds}}}}."""
-    sys.path.insert(0, TESTKIT)
-    import _tallykit
-    import _testkit
-    sys.modules["pradix"] = _tallykit
-    table = rows_of(source, n)
-    out = {}
-    for name in names or list(table):
-        if name not in table:
-            continue
-        fn = table[name]
-        fn()  # first-call work (tables, conversions) out of the way; then the call counted
-        _tallykit.tally_reset()
-        result = fn()
-        counts = _tallykit.tally()
-        costs = {}
-        for target in targets:
-            costs[target] = {kind: cost_of(kind, _tallykit.tally_sample(kind), target, _testkit, rounds)
-                             for kind in counts}
-        size = int(np.size(result)) if result is not None else 0
-        out[name] = {"points": size, "kinds": {k: list(v) for k, v in counts.items()}, "cost": costs}
-    json.dump(out, sys.stdout)
-
-
-# ---------------------------------------------------------------- the parent
-
-class Floor:
-    """The floor of one row under one target: seconds, and per kind
-    (requests, run one by one, batches, seconds per request)."""
-
-    def __init__(self, points, kinds, cost):
+    def __init__(self, points, kinds, samples, target, kit):
         self.points = points
-        self.kinds = {k: {"requests": s + b, "single": s, "batches": nb, "cost": cost[k]}
-                      for k, (s, b, nb) in kinds.items()}
-        self.seconds = sum(v["requests"] * v["cost"] for v in self.kinds.values())
+        self.kinds = {k: {"requests": s + b, "single": s, "batches": nb} for k, (s, b, nb) in kinds.items()}
+        self.timers = {k: _timer(k, samples[k], target, kit) for k in kinds}
+        for fn, _ in self.timers.values():
+            fn()  # warm up
+        self.rounds = {k: [] for k in kinds}
+
+    def once(self):
+        total = 0.0
+        for kind, (fn, count) in self.timers.items():
+            cost = _thread_seconds(fn) / count
+            self.rounds[kind].append(cost)
+            total += self.kinds[kind]["requests"] * cost
+        return total
+
+    def cost(self, kind):
+        return statistics.median(self.rounds[kind])
+
+    def seconds(self):
+        return sum(v["requests"] * self.cost(k) for k, v in self.kinds.items())
 
 
-def floors(source, n, names=(), targets=None, rounds=ROUNDS):
-    """{row: {target: Floor}} for the named rows of a bench table (all when
-    empty), counted and costed in a child process under `targets` (the
-    module's own target by default)."""
+def floors(source, n, names=(), target=None):
+    """{row: RowFloor} for the named rows of a bench table (all when empty),
+    counted in a child process, costed under `target` (the module's own by
+    default) by RowFloor.once in this process."""
     build_tallykit()
-    targets = targets or [machine.lane_target()]
-    cmd = [sys.executable, os.path.abspath(__file__), "--child", "--source", source, "--n", str(n),
-           "--rounds", str(rounds), "--targets", ",".join(targets)] + list(names)
-    done = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True, cwd=ROOT)
-    data = json.loads(done.stdout)
-    return {name: {t: Floor(d["points"], d["kinds"], d["cost"][t]) for t in targets} for name, d in data.items()}
+    target = target or machine.lane_target()
+    sys.path.insert(0, TESTKIT)
+    import _testkit
+    with tempfile.TemporaryDirectory() as folder:
+        cmd = [sys.executable, os.path.abspath(__file__), "--child", "--source", source, "--n", str(n),
+               "--folder", folder] + list(names)
+        done = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True, cwd=ROOT)
+        data = json.loads(done.stdout)
+        out = {}
+        for name, d in data.items():
+            with np.load(d["samples"]) as z:
+                samples = {k: z[k] for k in z.files}
+            out[name] = RowFloor(d["points"], d["kinds"], samples, target, _testkit)
+    return out
 
 
 def duration(s):
@@ -195,16 +214,17 @@ def duration(s):
 
 
 def report(name, f):
-    """The row's floor and its kinds: requests per point, how they ran,
+    """The row's floor and its kinds: requests per result, how they ran,
     the cost of one and the share of the floor."""
     per = max(f.points, 1)
-    print(f"{name}: floor {duration(f.seconds)} ({f.points:,} results)")
-    for kind, v in sorted(f.kinds.items(), key=lambda kv: -kv[1]["requests"] * kv[1]["cost"]):
+    total = f.seconds()
+    print(f"{name}: floor {duration(total)} ({f.points:,} results)")
+    for kind, v in sorted(f.kinds.items(), key=lambda kv: -kv[1]["requests"] * f.cost(kv[0])):
         batched = v["requests"] - v["single"]
         mean = batched / v["batches"] if v["batches"] else 0.0
-        share = v["requests"] * v["cost"] / f.seconds if f.seconds else 0.0
+        share = v["requests"] * f.cost(kind) / total if total else 0.0
         print(f"    {kind:<17} {v['requests'] / per:>9.3f} per result  {v['single'] / max(v['requests'], 1):>5.0%} "
-              f"single  batch {mean:>7.1f}  {v['cost'] * 1e9:>7.1f} ns each  {share:>5.0%} of the floor")
+              f"single  batch {mean:>7.1f}  {f.cost(kind) * 1e9:>7.1f} ns each  {share:>5.0%} of the floor")
 
 
 def main():
@@ -213,18 +233,19 @@ def main():
     ap.add_argument("--n", type=int, default=100_000, help="points per call (default 100,000)")
     ap.add_argument("--rounds", type=int, default=ROUNDS, help=f"rounds per cost, median (default {ROUNDS})")
     ap.add_argument("--child", action="store_true", help=argparse.SUPPRESS)
-    ap.add_argument("--targets", default=None, help=argparse.SUPPRESS)
+    ap.add_argument("--folder", default=None, help=argparse.SUPPRESS)
     ap.add_argument("names", nargs="*")
     opts = ap.parse_args()
     if opts.child:
-        child(opts.source, opts.n, opts.names, opts.targets.split(","), opts.rounds)
+        child(opts.source, opts.n, opts.names, opts.folder)
         return
     target = machine.lane_target()
-    sys.path.insert(0, HERE)
-    from machine import processor
-    print(f"floors of the {opts.source} rows on {processor()}, lane target {target}, {opts.n:,} points")
-    for name, by_target in floors(opts.source, opts.n, opts.names, [target], opts.rounds).items():
-        report(name, by_target[target])
+    print(f"floors of the {opts.source} rows on {machine.processor()}, lane target {target}, {opts.n:,} points, "
+          f"median of {opts.rounds} rounds")
+    for name, f in floors(opts.source, opts.n, opts.names, target).items():
+        for _ in range(opts.rounds):
+            f.once()
+        report(name, f)
 
 
 if __name__ == "__main__":

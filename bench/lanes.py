@@ -21,7 +21,8 @@ and each target's time relative to scalar (below 1: faster than no lanes).
 With --floor, the
 last column is auto's time over the row's floor under auto's target: the
 time the row's points would take if only the lane functions they ask for
-ran, each at its cost in full blocks (bench/floor.py).  A row is marked "!" when auto is slower than the best forced target in
+ran, each at its cost in full blocks (bench/floor.py; timed in this process
+before the targets' rounds, median of as many rounds).  A row is marked "!" when auto is slower than the best forced target in
 three rounds out of four by more than 3 %, the noise of this measurement on
 a quiet machine.  The processor and the target auto picks are printed first.
 """
@@ -205,7 +206,11 @@ def main():
     floors = None
     if opts.floor:
         import floor
-        floors = {name: f[auto].seconds for name, f in floor.floors("lanes", opts.n, names, [auto]).items()}
+        floors = {}
+        for name, f in floor.floors("lanes", opts.n, names, auto).items():
+            for _ in range(opts.rounds):
+                f.once()
+            floors[name] = f.seconds()
     print(f"{processor_line()}, {os.cpu_count()} logical cores shared with other work")
     print(f"auto picks {auto}; {opts.n:,} points per call, median of {opts.rounds} rounds, targets alternating")
     start = time.time()

@@ -61,12 +61,15 @@ def thread_time(fn, number=1):
     return (time.thread_time() - t0) / number
 
 
-def alternating(ours, peer, rounds):
-    """Median thread times of two calls measured in alternation."""
+def alternating(ours, peer, rounds, floor=None):
+    """Median thread times of two calls measured in alternation; a floor
+    (bench/floor.py) is timed in each round after them."""
     a, b = [], []
     for _ in range(rounds):
         a.append(thread_time(ours))
         b.append(thread_time(peer))
+        if floor is not None:
+            floor.once()
     return statistics.median(a), statistics.median(b)
 
 
@@ -147,9 +150,7 @@ def main():
     floors = {}
     if opts.floor:
         import floor
-        target = floor.machine.lane_target()
-        found = floor.floors("per_point", opts.n, [r[0] for r in chosen if r[3] is not None], [target])
-        floors = {name: f[target].seconds for name, f in found.items()}
+        floors = floor.floors("per_point", opts.n, [r[0] for r in chosen if r[3] is not None])
     print(f"processor: {processor()}; lane target: {lane_target()}")
     print(f"{opts.n} points unless stated; CPU time of the calling thread, pradix and peer alternating, "
           f"median of {opts.rounds} rounds (3 for the slow rows)")
@@ -164,13 +165,13 @@ def main():
             peer_label = "self"
         else:
             ours(), peer()  # warm up: first-call costs, page faults of the results
-            t_ours, t_peer = alternating(ours, peer, rounds)
+            t_ours, t_peer = alternating(ours, peer, rounds, floors.get(label))
         ratio = t_ours / t_peer
         mark = "" if goal is None else ("ok" if ratio <= goal else "miss")
         goal_s = "" if goal is None else f"{goal:.1f}"
         tail = ""
         if opts.floor:
-            f = floors.get(label)
+            f = floors[label].seconds() if label in floors else None
             tail = f"{f * 1e3:>7.2f} ms {t_ours / f:>7.2f}" if f else f"{'-':>10} {'-':>7}"
         print(f"{label:<40} {peer_label:<15} {t_ours * 1e3:>7.2f} ms {t_peer * 1e3:>7.2f} ms {ratio:>8.2f} "
               f"{goal_s:>6} {mark:<4} {tail}", flush=True)

@@ -18,9 +18,9 @@ processor and the lane target into README.md between
 `<!-- performance: begin -->` and `<!-- performance: end -->`, each row with
 its floor.  --floor prints the floor beside every row: the time the row's
 points would take if only the lane functions they ask for ran, each at its
-cost in full blocks under the same lane target (bench/floor.py, which
-counts them and times them before the rows are measured), and the floor
-ratio, pradix's time over the floor.
+cost in full blocks under the same lane target (bench/floor.py counts them;
+their costs are timed in every round after the row's two calls, the median
+kept), and the floor ratio, pradix's time over the floor.
 """
 import argparse
 import datetime
@@ -58,15 +58,19 @@ def loops_for(fn, target=0.01):
     return max(1, min(100_000, int(target / one)))
 
 
-def alternate(ours, peer, rounds):
+def alternate(ours, peer, rounds, floor=None):
     """Per-round times of two calls measured alternately (which goes first
-    alternates too): (pradix times, peer times)."""
+    alternates too): (pradix times, peer times).  With a floor (a
+    bench/floor.py RowFloor), its lane functions are timed in each round too,
+    after the two calls."""
     n_ours, n_peer = loops_for(ours), loops_for(peer)
     t_ours, t_peer = [], []
     for r in range(rounds):
         pair = ((ours, n_ours, t_ours), (peer, n_peer, t_peer))
         for fn, number, out in (pair if r % 2 == 0 else pair[::-1]):
             out.append(thread_seconds(fn, number))
+        if floor is not None:
+            floor.once()
     return t_ours, t_peer
 
 
@@ -250,21 +254,17 @@ def per_point_goals(n):
 
 # ---------------------------------------------------------------- reports
 
-def floors_of(source, n, names=()):
-    """{row: floor in seconds} under the module's lane target (bench/floor.py)."""
-    target = lane_target()
-    return {name: f[target].seconds for name, f in floor.floors(source, n, names, [target]).items()}
-
-
 def measure_goals(n, rounds, log=None, floors=None):
     """(group title, [(call, peer, summary, goal)]); each summary with the
-    row's floor ("floor", seconds) where `floors` has it."""
+    row's floor ("floor", seconds, timed round by round with the row) where
+    `floors` (bench/floor.py) has it."""
     out = []
     for title, rows in goals(n):
         measured = []
         for call, peer, ours, ref, goal in rows:
-            s = summary(*alternate(ours, ref, rounds))
-            s["floor"] = (floors or {}).get(call)
+            f = (floors or {}).get(call)
+            s = summary(*alternate(ours, ref, rounds, f))
+            s["floor"] = f.seconds() if f else None
             measured.append((call, peer, s, goal))
             if log:
                 log(call, peer, s, goal)
@@ -321,7 +321,7 @@ def main():
     ap.add_argument("names", nargs="*")
     opts = ap.parse_args()
     if opts.goals or opts.readme:
-        floors = floors_of("goals", opts.n) if (opts.floor or opts.readme) else None
+        floors = floor.floors("goals", opts.n) if (opts.floor or opts.readme) else None
         print(f"goals: n = {opts.n}, median of {opts.rounds} rounds, pradix and peer alternately, "
               f"{processor()}, lane target {lane_target()}")
         print(f"{'call':<28} {'peer':<44} {'pradix':>10} {'peer':>10} {'ratio':>6} {'goal':>5}     "
@@ -340,14 +340,15 @@ def main():
         return
     table = cases(opts.n)
     names = [name for name in (opts.names or list(table)) if hasattr(pradix, name)]
-    floors = floors_of("cases", opts.n, names) if opts.floor else {}
+    floors = floor.floors("cases", opts.n, names) if opts.floor else {}
     print(f"n = {opts.n}, median of {opts.rounds} rounds, pradix and reference alternately, {processor()}, "
           f"lane target {lane_target()}")
     print(f"{'function':<10} {'pradix':>10} {'reference':>10} {'ratio':>7}" +
           (f" {'floor':>10} {'÷ floor':>7}" if opts.floor else ""))
     for name in names:
-        s = summary(*alternate(*table[name], opts.rounds))
-        s["floor"] = floors.get(name)
+        f = floors.get(name)
+        s = summary(*alternate(*table[name], opts.rounds, f))
+        s["floor"] = f.seconds() if f else None
         f, r = floor_columns(s)
         print(f"{name:<10} {duration(s['ours']):>10} {duration(s['peer']):>10} {s['ratio']:>7.2f}" +
               (f" {f:>10} {r:>7}" if opts.floor else ""), flush=True)

@@ -63,9 +63,7 @@ def main():
     floors = {}
     if args.floor:
         import floor
-        target = floor.machine.lane_target()
-        found = floor.floors("samplers", args.n, [r[0] for r in chosen], [target])
-        floors = {name: f[target].seconds for name, f in found.items()}
+        floors = floor.floors("samplers", args.n, [r[0] for r in chosen])
     print(f"processor: {processor()}; lane target: {lane_target()}; "
           f"{args.n:,} variates, median of {args.rounds} rounds, thread CPU time")
     print(f"{'call':36s} {'pradix ms':>10s} {'NumPy ms':>10s} {'ratio':>7s}" +
@@ -76,10 +74,12 @@ def main():
         for _ in range(args.rounds):
             a.append(cpu_time(ours))
             b.append(cpu_time(peer))
+            if label in floors:
+                floors[label].once()  # the floor's lane functions, timed in the same rounds
         ma, mb = statistics.median(a), statistics.median(b)
         tail = ""
         if args.floor:
-            f = floors.get(label)
+            f = floors[label].seconds() if label in floors else None
             tail = f" {f * 1e3:10.3f} {ma / f:7.2f}" if f else f" {'-':>10s} {'-':>7s}"
         print(f"{label:36s} {ma * 1e3:10.3f} {mb * 1e3:10.3f} {ma / mb:7.2f}{tail}", flush=True)
 
