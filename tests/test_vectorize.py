@@ -276,11 +276,11 @@ def _located(g, n, x):
 _GAMMA_LIKE = lambda g, n: (np.r_[0.0, -1.0, np.inf, g.gamma(2.0, 2.0, n - 3)], g.uniform(0.2, 9.5, n),
                             g.uniform(0.2, 4.0, n))
 _NORMAL_LIKE = lambda g, n: _located(g, n, np.r_[-np.inf, np.inf, np.nan, g.normal(scale=2.0, size=n - 3)])
+_LOG_NORMAL = lambda g, n: _located(g, n, np.r_[0.0, -1.0, np.inf, g.lognormal(size=n - 3)])
 _POSITIVE = lambda g, n: (np.r_[0.0, -1.0, np.inf, g.gamma(2.0, 2.0, n - 3)], g.uniform(0.2, 30.0, n))
 PER_POINT = {
     "dnorm": _NORMAL_LIKE, "dlaplace": _NORMAL_LIKE, "dlogis": _NORMAL_LIKE, "pnorm": _NORMAL_LIKE,
-    "dlnorm": lambda g, n: _located(g, n, np.r_[0.0, -1.0, np.inf, g.lognormal(size=n - 3)]),
-    "plnorm": lambda g, n: _located(g, n, np.r_[0.0, -1.0, np.inf, g.lognormal(size=n - 3)]),
+    "dlnorm": _LOG_NORMAL, "plnorm": _LOG_NORMAL,
     "dbeta": lambda g, n: (np.r_[0.0, 1.0, 1.5, g.uniform(size=n - 3)], g.uniform(0.2, 5.0, n), g.uniform(0.2, 5.0, n)),
     "dgamma": _GAMMA_LIKE, "dinvgamma": _GAMMA_LIKE, "pgamma": _GAMMA_LIKE,
     "dt": lambda g, n: (np.r_[np.inf, g.normal(scale=3.0, size=n - 1)], g.uniform(0.2, 30.0, n)),
