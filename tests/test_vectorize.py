@@ -207,8 +207,9 @@ def assert_bits(got, want):
 
 _RNG = np.random.default_rng(18)
 # Each kernel with points and two or three parameter pools to draw from: a
-# block form (dnorm, dgamma, pgamma, qgamma, dlaplace, dbeta, dt, pnorm),
-# point evaluation only (qbeta, pt, qt), integer points and memoised kernels
+# block form (dnorm, dgamma, pgamma, dlaplace, dbeta, dt, pnorm; the
+# quantiles on the incomplete gamma and beta inverses also for points under
+# different preparations), point evaluation only (pt, qt), integer points and memoised kernels
 # (dbinom, dpois, pbinom, qpois; the preparations of pbinom and qpois own
 # tables), and a kernel without preparation (dcauchy).
 VARYING = {
@@ -217,6 +218,8 @@ VARYING = {
     "pgamma": (_RNG.gamma(2.0, size=40), [0.5, 2.5, 30.0], [1.0, 1.5]),
     "qgamma": (_RNG.uniform(size=40), [0.5, 2.5, 30.0], [1.0, 1.5]),
     "qbeta": (_RNG.uniform(size=30), [0.5, 2.0, 3.0], [0.7, 3.0]),
+    "qchisq": (np.r_[_RNG.uniform(size=40), 0.0, 1.0, np.nan], [0.5, 3.0, 30.0, 0.0, np.inf], None),
+    "qinvgamma": (_RNG.uniform(size=40), [0.5, 2.5, 30.0], [1.0, 1.5, 0.0]),
     "pt": (_RNG.normal(scale=3, size=40), [0.5, 3.0, 1e6], None),
     "qt": (_RNG.uniform(size=40), [0.5, 3.0, 7.5], None),
     "dbinom": (np.arange(-1, 25), [0, 1, 7, 20], [0.0, 0.3, 0.9]),

@@ -17,7 +17,8 @@
 // A quantile Q on an inverse provides settle(p, v) (its rows: true with the
 // quantile in v), argument(p) (the inverse's probability), inner() (the
 // prepared inverse) and join(g) (the quantile from the inverse's value), and
-// derives from InverseQuantileForm<Q>.
+// derives from InverseQuantileForm<Q>, or InverseQuantileForm<Q,
+// num::staged::PointEntries> for at_points too.
 #pragma once
 
 #include "../num/staged.hpp"
@@ -32,8 +33,8 @@ struct ProbabilityForm : Entries<D> {
     }
 };
 
-template <class Q>
-struct InverseQuantileForm : num::staged::Entries<Q> {
+template <class Q, template <class> class Entries = num::staged::Entries>
+struct InverseQuantileForm : Entries<Q> {
     num::Op finish(bool row, double r, double& v) const {
         return num::staged::result(row ? r : static_cast<const Q&>(*this).join(r), v);
     }

@@ -23,9 +23,10 @@ namespace pradix::cdf_quantile {
 
 // Each quantile is its preparation (validity, the rows on the parameters
 // alone, the prepared inverse) evaluated at p; the beta quantile is composed
-// with the inverse's own steps (block_form.hpp), so it has a block form.
+// with the inverse's own steps (block_form.hpp), so it has a block form,
+// also for points whose parameters differ (at_points).
 
-struct BetaQuantile : InverseQuantileForm<BetaQuantile> {
+struct BetaQuantile : InverseQuantileForm<BetaQuantile, num::staged::PointEntries> {
     enum class Case { regular, fixed, no_mass };
     bool invalid;  // NaN or a negative parameter
     Case kind;

@@ -89,9 +89,11 @@ inline double qweibull(double p, double shape, double scale) { return WeibullQua
 
 // The gamma-type quantiles are their preparations (validity, the rows on
 // the parameters alone, the prepared inverse of P(shape, .)) evaluated at p,
-// composed with the inverse's own steps (block_form.hpp).
+// composed with the inverse's own steps (block_form.hpp).  Points whose
+// parameters differ run those steps together too (at_points), each under
+// its own preparation, instead of one at a time.
 
-struct ChisqQuantile : InverseQuantileForm<ChisqQuantile> {
+struct ChisqQuantile : InverseQuantileForm<ChisqQuantile, num::staged::PointEntries> {
     bool invalid;  // NaN or negative dof
     num::GammaPInv inverse;  // of P(dof / 2, .)
 
@@ -110,7 +112,7 @@ struct ChisqQuantile : InverseQuantileForm<ChisqQuantile> {
 
 inline double qchisq(double p, double dof) { return ChisqQuantile::prepare(dof).at(p); }
 
-struct GammaQuantile : InverseQuantileForm<GammaQuantile> {
+struct GammaQuantile : InverseQuantileForm<GammaQuantile, num::staged::PointEntries> {
     bool invalid;  // NaN, negative shape, scale below EPS
     bool regular;  // finite positive shape, finite scale
     double fixed;  // the quantile for every p in (0, 1) otherwise
@@ -145,7 +147,7 @@ struct GammaQuantile : InverseQuantileForm<GammaQuantile> {
 
 inline double qgamma(double p, double shape, double scale) { return GammaQuantile::prepare(shape, scale).at(p); }
 
-struct InvGammaQuantile : InverseQuantileForm<InvGammaQuantile> {
+struct InvGammaQuantile : InverseQuantileForm<InvGammaQuantile, num::staged::PointEntries> {
     bool invalid;   // NaN, negative shape or scale
     bool regular;   // finite positive shape, finite scale
     bool no_scale;  // scale = 0 (regular shape): the quantile is 0
