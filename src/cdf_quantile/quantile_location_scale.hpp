@@ -97,7 +97,7 @@ struct CauchyQuantile {
 
     void at_block(const double* p, double* out, std::size_t n) const {
         num::by_pieces<num::BLOCK>(n, [&](std::size_t at, std::size_t count) {
-            double t[num::BLOCK];
+            double t[num::BLOCK] = {};  // zeroed only for the compiler, which cannot see that count bounds the reads
             bool ruled[num::BLOCK];
             for (std::size_t i = 0; i < count; ++i) {
                 ruled[i] = location_scale_quantile_rules(p[at + i], mu, sigma, out[at + i]);

@@ -81,7 +81,12 @@ struct BernoulliDraws {
         const TrialThreshold trial(prob);
         std::uint64_t x[num::BLOCK];
         engine_outputs(engine, x, n);
-        for (std::size_t i = 0; i < n; ++i) out[i] = trial.succeeds(x[i]) ? 1.0 : 0.0;
+        // 1.0 or +0.0 by a mask rather than a branch, which the random
+        // outcomes would mispredict.
+        constexpr std::uint64_t ONE = __builtin_bit_cast(std::uint64_t, 1.0);
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = __builtin_bit_cast(double, ONE & (0 - static_cast<std::uint64_t>(trial.succeeds(x[i]))));
+        }
     }
 };
 
