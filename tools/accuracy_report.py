@@ -74,17 +74,28 @@ def value(v, digits=4):
     return f"{v:.{digits}g}"
 
 
-def digits_for(error):
+def digits_for(error, most=9):
     """Digits that show a result and its reference apart: 4, or more (up to
-    9) for an error between 1e-8 and 1e-3."""
-    if error is None or math.isnan(error) or math.isinf(error) or not 1e-8 <= error < 1e-3:
+    `most`) for an error from 10^(1 - most) up to 1e-3."""
+    if error is None or math.isnan(error) or math.isinf(error) or not 10.0 ** (1 - most) <= error < 1e-3:
         return 4
-    return min(9, 1 + math.ceil(-math.log10(error)))
+    return min(most, 1 + math.ceil(-math.log10(error)))
 
 
-def pair(got, ref, error):
-    d = digits_for(error)
+def pair(got, ref, error, most=9):
+    d = digits_for(error, most)
     return value(got, d), value(ref, d)
+
+
+def sci(v):
+    """A parameter as typed: 1e6 rather than 1e+06, 11 rather than 11.0."""
+    if v == int(v) and abs(v) < 1e5:
+        return str(int(v))
+    text = f"{v:g}"
+    if "e" not in text:
+        return text
+    mant, exp = text.split("e")
+    return f"{mant}e{int(exp)}"
 
 
 def case(worst):
@@ -258,7 +269,7 @@ def scan_text(scan):
             f"{scan['max_points']} points a set; the discrete distributions every integer, or {scan['spread']} "
             "spread evenly with runs of consecutive integers); along p they are "
             f"{scan['p_points']} probabilities from 1e-300 to 1 - 1e-16, evenly in log p, p and log(1 - p) (for "
-            f"`qpois` with rates above {scan['pois_limit'][0]:g} from {scan['pois_limit'][1]:g}: below, its search "
+            f"`qpois` with rates above {sci(scan['pois_limit'][0])} from {sci(scan['pois_limit'][1])}: below, its search "
             "runs to its step limit, seconds a call, and gives NaN).  A decrease is a step where the result goes "
             "down, its size absolute for `p` and relative for `q`; NaN results are left out.  The same scan "
             "counts negative quantiles of the distributions without negative values.")
@@ -291,7 +302,7 @@ def qpois_section(w, q):
       "incomplete gamma function near 1 (the mass its quadrature window leaves out, then the rounding of "
       "1 - P): where that error is larger than p the result lands below the true quantile, and where `ppois` "
       f"falls below the true F above it.  Against the true quantile at {rows[0]['rates']} rates from "
-      f"{q['rates'][0]:g} to {q['rates'][1]:g} (log-spaced):")
+      f"{sci(q['rates'][0])} to {sci(q['rates'][1])} (log-spaced):")
     w("")
     w("| p | rates wrong | below / above the truth | from rate | largest miss | `ppois` there |")
     w("|---:|---:|---:|---:|---|---|")
@@ -302,8 +313,8 @@ def qpois_section(w, q):
             there = f"`{wst['ppois']}` = {value(wst['ppois_got'], 3)} (true {value(wst['ppois_ref'], 3)})"
         else:
             miss = there = "-"
-        w(f"| {r['p']:g} | {r['below'] + r['above']} of {r['rates']} | {r['below']} / {r['above']} "
-          f"| {'-' if r['first'] is None else format(r['first'], 'g')} | {miss} | {there} |")
+        w(f"| {sci(r['p'])} | {r['below'] + r['above']} of {r['rates']} | {r['below']} / {r['above']} "
+          f"| {'-' if r['first'] is None else sci(r['first'])} | {miss} | {there} |")
     w("")
     w(f"{explained} of the {n_miss} misses are `ppois`'s own: at or just after a result below the truth it is "
       "above p although the true F is below, or at the true quantile of a result above it it is at most p.")
@@ -315,8 +326,9 @@ def qbinom_section(w, q):
     explained = sum(r["by_pbinom"] for r in rows)
     w("**The binomial quantile near p = 1.**  `qbinom` returns the first k where `pbinom`, a sum of masses, "
       "reaches p.  Near 1 that sum errs by more than F(k) lies from p, so the search stops a few counts early or "
-      "late, and where the sum stays below p it runs to n_trials.  Against the true quantile for every n_trials "
-      f"from {q['n'][0]} to 2000 and {rows[0]['n'] - 1999} more up to {q['n'][1]:g}:")
+      "late, and where the sum stays below p it runs to n_trials.  Against the true quantile for "
+      f"{q['up_to_2000']} values of n_trials from {q['n'][0]} to 2000 and {rows[0]['n'] - q['up_to_2000']} more "
+      f"up to {sci(q['n'][1])}:")
     w("")
     w("| prob | p | n_trials wrong | below / above / to n_trials | first wrong at n_trials | first 2 or more "
       "off | first run to n_trials | largest below | largest above |")
@@ -352,19 +364,18 @@ def upper_section(w, rows):
     w("| upper tail | true value | with `1 - p` | error | without | error | SciPy | error |")
     w("|---|---:|---|---:|---|---:|---|---:|")
     for r in rows:
+        # Digits enough to tell pradix's larger finite error from the true value, for the whole row.
+        errors = [r[k]["err"] for k in ("complement", "reflection") if r[k] and 0 < r[k]["err"] < math.inf]
+        d = digits_for(max(errors), 17) if errors else 4
         cells = []
         for key in ("complement", "reflection", "scipy"):
             c = r[key]
-            if c is None:
-                cells.append("- | -")
-            else:
-                got, _ = pair(c["got"], r["ref"], c["err"])
-                cells.append(f"`{c['call']}` = {got} | {err(c['err'])}")
-        w(f"| {r['what']} | {value(r['ref'])} | " + " | ".join(cells) + " |")
+            cells.append("- | -" if c is None else f"`{c['call']}` = {value(c['got'], d)} | {err(c['err'])}")
+        w(f"| {r['what']} | {value(r['ref'], d)} | " + " | ".join(cells) + " |")
 
 
 def example(w, e):
-    got, ref = pair(e["got"], e["ref"], e["err"])
+    got, ref = pair(e["got"], e["ref"], e["err"], most=17)
     w(f"| `{e['call']}` | {got} | {ref} | {err(e['err'])} ({measure_word(e['measure'])}) | {e['note']} |")
 
 

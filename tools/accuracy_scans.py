@@ -228,7 +228,7 @@ def qbinom_near_one(ns=QBINOM_N, probs=QBINOM_PROB, tails=QBINOM_TAILS):
                 if w is None or abs(g - k) > abs(w["got"] - w["ref"]):
                     row["worst_" + side] = {"call": f"qbinom(1 - 1e-{e}, {n}, {num(prob)})", "got": g, "ref": k}
             rows.append(row)
-    return {"n": [int(ns[0]), int(ns[-1])], "rows": rows}
+    return {"n": [int(ns[0]), int(ns[-1])], "up_to_2000": int((np.asarray(ns) <= 2000).sum()), "rows": rows}
 
 
 def scan_meta():
