@@ -27,9 +27,11 @@ installed (pip install matplotlib mpmath):
 
     .venv/bin/python tools/accuracy.py [--quick]
 
-It takes about an hour (--quick: fewer points and parameter sets, for
-trying the script, some minutes; it writes its data and texts under
-/tmp/pradix-accuracy-quick instead).
+It takes about an hour (53 minutes on two shared cores; --quick: fewer
+points and parameter sets, for trying the script, some minutes; it writes
+its data and texts under /tmp/pradix-accuracy-quick instead).  --only
+measures some parts again (after a change to their measurement) and keeps
+the rest of docs/accuracy.json.
 Points are drawn from fixed seeds, so a re-run reproduces the report
 exactly for the same pradix, SciPy and mpmath.
 """
@@ -141,47 +143,63 @@ def kernel_report(tables):
 
 # ---------------------------------------------------------------- everything
 
-def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--quick", action="store_true", help="few points, written under /tmp, for trying the script")
-    args = ap.parse_args()
-    n_points, n_extended = (40, 20) if args.quick else (300, 100)
-    t0 = time.time()
-    log = lambda text: print(text, flush=True)  # noqa: E731
-    log("kernels on SciPy's tables")
-    kernels = kernel_report(scipy_tables())
-    log("functions against mpmath")
-    functions = accuracy_functions.measure_all(n_points, n_extended, log=log)
-    log("monotonicity")
+def measure_monotone(quick, log):
     monotone = {}
     for code in accuracy_functions.REGIMES:
         t1 = time.time()
-        monotone.update(accuracy_scans.monotonicity(code, every=7 if args.quick else 1))
+        monotone.update(accuracy_scans.monotonicity(code, every=7 if quick else 1))
         log(f"  {code}: {time.time() - t1:.0f} s")
-    monotone = {k: monotone[k] for k in sorted(monotone, key=lambda n: (n[0], list(accuracy_functions.REGIMES).index(n[1:])))}
-    log("the Poisson quantile's lower tail")
-    qpois_lower = (accuracy_scans.qpois_lower_tail(accuracy_scans.QPOIS_RATES[::8]) if args.quick
-                   else accuracy_scans.qpois_lower_tail())
-    log("the binomial quantile near 1")
-    qbinom_near_one = (accuracy_scans.qbinom_near_one(accuracy_scans.QBINOM_N[::60]) if args.quick
-                       else accuracy_scans.qbinom_near_one())
-    log("examples and upper tails")
-    examples = accuracy_examples.measure_examples()
-    upper = accuracy_examples.measure_upper()
-    log("figures")
+    order = list(accuracy_functions.REGIMES)
+    return {k: monotone[k] for k in sorted(monotone, key=lambda n: (n[0], order.index(n[1:])))}
+
+
+# The parts of the data, in the order they are measured: (key, what the log says, measurement of (quick, log)).
+PARTS = [
+    ("kernels", "kernels on SciPy's tables", lambda quick, log: kernel_report(scipy_tables())),
+    ("functions", "functions against mpmath",
+     lambda quick, log: accuracy_functions.measure_all(*((40, 20) if quick else (300, 100)), log=log)),
+    ("monotone", "monotonicity", measure_monotone),
+    ("qpois_lower", "the Poisson quantile's lower tail",
+     lambda quick, log: accuracy_scans.qpois_lower_tail(accuracy_scans.QPOIS_RATES[::8 if quick else 1])),
+    ("qbinom_near_one", "the binomial quantile near 1",
+     lambda quick, log: accuracy_scans.qbinom_near_one(accuracy_scans.QBINOM_N[::60 if quick else 1])),
+    ("examples", "examples", lambda quick, log: accuracy_examples.measure_examples()),
+    ("upper", "upper tails", lambda quick, log: accuracy_examples.measure_upper()),
+    ("maps", "figures", lambda quick, log: accuracy_figures.build(quick, log=log)),
+]
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--quick", action="store_true", help="few points, written under /tmp, for trying the script")
+    ap.add_argument("--only", metavar="PART,...",
+                    help="measure again only these parts of docs/accuracy.json (" + ", ".join(k for k, _, _ in PARTS)
+                         + ") and write the texts from it")
+    args = ap.parse_args()
+    only = args.only.split(",") if args.only else None
+    if only and (args.quick or set(only) - {k for k, _, _ in PARTS}):
+        ap.error("--only takes part names, and not with --quick")
+    t0 = time.time()
+    log = lambda text: print(text, flush=True)  # noqa: E731
     if args.quick:
         accuracy_figures.DOCS = "/tmp/pradix-accuracy-quick"
         os.makedirs(accuracy_figures.DOCS, exist_ok=True)
-    maps = accuracy_figures.build(args.quick, log=log)
-    data = {
-        "meta": {"pradix": getattr(pradix, "__version__", "0.1.0"), "scipy": scipy.__version__,
-                 "numpy": np.__version__, "mpmath": mp.__version__, "dps": mp.mp.dps,
-                 "date": datetime.date.today().isoformat(), "minutes": round((time.time() - t0) / 60, 1),
-                 "points": n_points, "extended_points": n_extended, "tail": accuracy_functions.TAIL,
-                 "scan": accuracy_scans.scan_meta()},
-        "kernels": kernels, "functions": functions, "monotone": monotone, "qpois_lower": qpois_lower,
-        "qbinom_near_one": qbinom_near_one, "upper": upper, "examples": examples, "maps": maps,
-    }
+    data = accuracy_report.load() if only else {}
+    for key, what, measure in PARTS:
+        if only is None or key in only:
+            log(what)
+            data[key] = measure(args.quick, log)
+    minutes = round((time.time() - t0) / 60, 1)
+    if only:
+        # The rest keeps the date and duration of its own run.
+        data["meta"]["partial"] = {"parts": only, "date": datetime.date.today().isoformat(), "minutes": minutes}
+    else:
+        data["meta"] = {"pradix": getattr(pradix, "__version__", "0.1.0"), "scipy": scipy.__version__,
+                        "numpy": np.__version__, "mpmath": mp.__version__, "dps": mp.mp.dps,
+                        "date": datetime.date.today().isoformat(), "minutes": minutes,
+                        "points": 40 if args.quick else 300, "extended_points": 20 if args.quick else 100,
+                        "tail": accuracy_functions.TAIL, "scan": accuracy_scans.scan_meta()}
+    data = {k: data[k] for k in ["meta"] + [k for k, _, _ in PARTS]}
     if args.quick:
         out = accuracy_figures.DOCS
         path = os.path.join(out, "accuracy.json")

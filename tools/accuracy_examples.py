@@ -4,7 +4,6 @@ tried, with what the method does there, and the upper tails (there is no
 Every call is evaluated from the very text that the report shows, so the
 text reproduces the value.  Everything returned is plain data for
 docs/accuracy.json."""
-import math
 
 import mpmath as mp
 import numpy as np

@@ -402,7 +402,9 @@ def markdown(data):
     w("")
     w(f"Written by `tools/accuracy.py` from the measurements in `docs/accuracy.json` (not run by CI; "
       f"{meta['minutes']} minutes).  pradix {meta['pradix']}, SciPy {meta['scipy']}, NumPy {meta['numpy']}, "
-      f"mpmath {meta['mpmath']} at {meta['dps']} digits; measured {meta['date']}.")
+      f"mpmath {meta['mpmath']} at {meta['dps']} digits; measured {meta['date']}"
+      + (f", and {', '.join(meta['partial']['parts'])} again on {meta['partial']['date']} "
+         f"({meta['partial']['minutes']} minutes)" if meta.get("partial") else "") + ".")
     w("")
     w(METHODS)
     w("")

@@ -170,18 +170,20 @@ def qpois_lower_tail(rates=QPOIS_RATES, probabilities=QPOIS_P):
                 continue
             if g < k:
                 row["below"] += 1
-                explained = any(j < k and pradix.ppois(j, lam) > p and cdf(j, lam) < p for j in (g, g + 1))
+                culprits = [j for j in (g, g + 1) if j < k and pradix.ppois(j, lam) > p and cdf(j, lam) < p]
+                at = culprits[0] if culprits else g
             else:
                 row["above"] += 1
-                explained = pradix.ppois(k, lam) <= p
-            row["by_ppois"] += int(explained)
+                culprits = [k] if pradix.ppois(k, lam) <= p else []
+                at = k
+            row["by_ppois"] += int(bool(culprits))
             if row["first"] is None:
                 row["first"] = lam
             if row["worst"] is None or abs(g - k) > abs(row["worst"]["got"] - row["worst"]["ref"]):
+                # ppois where it misleads the search.
                 row["worst"] = {"call": f"qpois({num(p)}, {num(lam)})", "got": g, "ref": k,
-                                "ppois": f"ppois({g if g < k else k}, {num(lam)})",
-                                "ppois_got": float(pradix.ppois(g if g < k else k, lam)),
-                                "ppois_ref": mp.nstr(cdf(g if g < k else k, lam), 6)}
+                                "ppois": f"ppois({at}, {num(lam)})", "ppois_got": float(pradix.ppois(at, lam)),
+                                "ppois_ref": mp.nstr(cdf(at, lam), 6)}
         rows.append(row)
     return {"rates": [float(rates[0]), float(rates[-1])], "rows": rows}
 
