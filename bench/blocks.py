@@ -17,7 +17,8 @@ import scipy.special as sc
 import scipy.stats as st
 
 import pradix
-from run import alternate, duration, inputs, lane_target, processor, summary
+from machine import lane_target, processor
+from run import alternate, duration, inputs, summary
 
 
 def rows(n):

@@ -24,7 +24,7 @@ import numpy as np
 from scipy.special import bdtr
 
 import pradix
-from run import processor
+from machine import processor
 
 
 def cpu_time(fn):

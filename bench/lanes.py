@@ -35,7 +35,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, HERE)
 
-import run  # noqa: E402  (bench/run.py: the inputs, the timing, the processor)
+import machine  # noqa: E402  (bench/machine.py: the processor)
+import run  # noqa: E402  (bench/run.py: the inputs, the timing)
 
 N, ROUNDS = 20_000, 11
 ORDER = ["scalar", "sse2", "avx2", "avx512"]
@@ -176,7 +177,7 @@ def processor_line():
     except OSError:
         pass
     wide = sorted(f for f in flags if f.startswith("avx512")) + sorted({"avx2", "fma"} & flags)
-    return f"{run.processor()} (family {family}, model {model}; {' '.join(wide) or 'no AVX'})"
+    return f"{machine.processor()} (family {family}, model {model}; {' '.join(wide) or 'no AVX'})"
 
 
 def main():

@@ -28,7 +28,7 @@ import scipy.special as sc
 import scipy.stats as st
 
 import pradix
-from run import processor
+from machine import processor
 
 
 def lane_target():

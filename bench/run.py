@@ -19,16 +19,16 @@ import argparse
 import datetime
 import os
 import statistics
-import sys
 import time
 
 import numpy as np
 import scipy.special as sc
 import scipy.stats as st
 
+import per_point
 import pradix
+from machine import ROOT, lane_target, processor
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 README = os.path.join(ROOT, "README.md")
 BEGIN, END = "<!-- performance: begin -->", "<!-- performance: end -->"
 N, ROUNDS = 100_000, 15
@@ -235,35 +235,12 @@ def goals(n):
 def per_point_goals(n):
     """The rows of bench/per_point.py that have a peer and a goal (parameters drawn per point, grids, the
     binomial sums), as goal rows."""
-    import per_point
     return [(f"`{label}`", f"`{peer_label}`", ours, peer, goal)
             for label, ours, peer_label, peer, goal, _ in per_point.rows(n)
             if peer is not None and goal is not None]
 
 
 # ---------------------------------------------------------------- reports
-
-def processor():
-    try:
-        with open("/proc/cpuinfo", encoding="utf-8") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    import platform
-    return platform.processor() or platform.machine()
-
-
-def lane_target():
-    """The lane target the module runs on here, as the test kit names it."""
-    sys.path.insert(0, os.path.join(ROOT, "build", "testkit"))
-    try:
-        import _testkit
-        return _testkit.lane_choice(os.environ.get("PRADIX_ISA"))
-    except (ImportError, AttributeError):
-        return "chosen at import (build the test kit with ./setup.sh to name it)"
-
 
 def measure_goals(n, rounds, log=None):
     """(group title, [(call, peer, summary, goal)])."""

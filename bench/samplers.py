@@ -16,7 +16,7 @@ import time
 import numpy as np
 
 import pradix
-from run import lane_target, processor
+from machine import lane_target, processor
 
 
 def rows(n):

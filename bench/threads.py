@@ -17,7 +17,7 @@ import time
 import numpy as np
 
 import pradix
-from run import processor
+from machine import processor
 
 POINTS = 100_000
 CALLS = 40

@@ -207,3 +207,9 @@ def test_trial_threshold_splits_outputs_where_the_uniform_passes_prob(prob):
     if not none:
         assert below(last)
         assert last == 2**64 - 1 or not below(last + 1)
+    # Outputs just below, at and just above the largest that succeeds, and
+    # the ends, as the samplers' block forms count them: each as one draw.
+    outputs = [x for x in (0, 1, last - 2, last - 1, last, last + 1, last + 2, 2**64 - 1) if 0 <= x < 2**64]
+    each, count = _testkit.trial_outcomes(prob, outputs)
+    assert each == [below(x) for x in outputs]
+    assert count == sum(map(below, outputs))

@@ -98,3 +98,34 @@ def test_every_function_has_the_entry_and_keeps_its_documentation():
             assert fn.__doc__.splitlines()[0] == signature(name)
             with pytest.raises(TypeError, match=rf"^{name}\(\): incompatible function arguments"):
                 fn(no_such_parameter=1)
+
+
+# Keywords that are not a parameter's name: a prefix of one (the empty one
+# included), one extended by a character, another case, non-ASCII names.
+# Each is refused by both entries with the dispatcher's TypeError, and never
+# taken for the parameter it resembles.
+NOT_NAMES = [
+    ("dnorm", (0.3,), "lo", True), ("dnorm", (), "", 0.3), ("dnorm", (0.3,), "sigm", 2.0),
+    ("dnorm", (0.3,), "logs", True), ("dnorm", (0.3,), "LOG", True), ("dnorm", (0.3,), "Mu", 1.0),
+    ("dnorm", (0.3,), "lög", True), ("dnorm", (0.3,), "μ", 1.0), ("dpois", (3,), "rat", 2.0),
+    ("dbinom", (3, 10), "pro", 0.5),
+    ("pnorm", (0.5,), "log", True), ("pnorm", (0.5,), "log_pp", True), ("pnorm", (0.5,), "log_P", True),
+    ("pgamma", (0.5, 2.0), "scal", 2.0), ("pt", (0.5,), "dofs", 3.0),
+    ("qgamma", (0.5, 2.0), "sc", 2.0), ("qnorm", (), "", 0.5), ("qnorm", (0.5,), "sigmā", 2.0),
+    ("qbinom", (0.5, 10), "Prob", 0.3),
+    ("rnorm", (), "s", 3), ("rnorm", (), "siz", 3), ("rnorm", (), "sizes", 3), ("rnorm", (), "Size", 3),
+    ("rnorm", (), "engin", Seeded(1)), ("rnorm", (), "enginé", Seeded(1)), ("rgamma", (2.0,), "scale_", 2.0),
+    ("rbern", (), "", 0.5), ("rpois", (), "r", 2.0),
+    ("Engine", (), "see", 1), ("Engine", (), "SEED", 1),
+]
+
+
+@pytest.mark.parametrize("name, args, keyword, value", NOT_NAMES, ids=lambda v: repr(v)[:20])
+def test_keywords_that_are_not_names_are_refused(name, args, keyword, value):
+    fn = getattr(pradix, name)
+    a, k = bind(args, {keyword: value})
+    fast = outcome(lambda: fn(*a, **k))
+    a, k = bind(args, {keyword: value})
+    direct = outcome(lambda: type(fn).__call__(fn, *a, **k))
+    assert fast == direct
+    assert fast[:2] == ("raised", TypeError) and "incompatible" in fast[2]

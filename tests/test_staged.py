@@ -89,6 +89,18 @@ def test_gamma_probability_per_point(target, mode):
     assert np.array_equal(bits(tk.pgamma_per_point(X, sorted_shape, scale, mode)), want)
 
 
+def test_gamma_probability_shape_per_point_on_regular_points(target):
+    # Every point of every chunk asks for the same fraction, each at its own
+    # shape: the lower one (x = 0.3 a), the upper one (x = a + 12 below shape
+    # 10, x = 4 a above).  Each lane's fraction at its own shape, as single
+    # calls give it, per point in the test kit and in the module's batches.
+    a, b = rng.uniform(0.5, 9.5, 700), rng.uniform(10.5, 60.0, 700)
+    for x, shape in [(0.3 * a, a), (a + 12.0, a), (4.0 * b, b)]:
+        want = bits([pradix.pgamma(u, s, 1.0) for u, s in zip(x.tolist(), shape.tolist())])
+        assert np.array_equal(bits(tk.pgamma_per_point(x, shape, np.ones_like(x), False)), want)
+        assert np.array_equal(bits(pradix.pgamma(x, shape, 1.0)), want)
+
+
 def test_gamma_quantile_per_point(target):
     n = 300
     p, shape, scale = U[:n], mixed(SHAPES[SHAPES < 400], n), mixed(SCALES, n)

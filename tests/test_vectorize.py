@@ -196,9 +196,13 @@ def one_by_one(fn, *args):
     return out
 
 
+def same_bits(got, want):
+    return got.shape == want.shape and np.array_equal(np.ascontiguousarray(got).view(np.uint64),
+                                                      np.ascontiguousarray(want).view(np.uint64))
+
+
 def assert_bits(got, want):
-    assert got.shape == want.shape
-    assert np.array_equal(np.ascontiguousarray(got).view(np.uint64), np.ascontiguousarray(want).view(np.uint64))
+    assert same_bits(got, want)
 
 
 _RNG = np.random.default_rng(18)
@@ -260,6 +264,84 @@ def test_varying_parameters_patterns(name, pattern):
     for n in (1, 2, 15, 16, 700, 3000):  # small calls, and more than a batch
         x, params = draws(name, n, pattern, rng)
         assert_bits(fn(x, *params), one_by_one(fn, x, *params))
+
+
+# The kernels that evaluate batches of points under many preparations
+# (at_points), most making the batch's preparations together (prepare_n):
+# points and parameters drawn per point, a few points on the rows.
+def _located(g, n, x):
+    return x, g.normal(size=n), g.uniform(0.3, 3.0, n)
+
+
+_GAMMA_LIKE = lambda g, n: (np.r_[0.0, -1.0, np.inf, g.gamma(2.0, 2.0, n - 3)], g.uniform(0.2, 9.5, n),
+                            g.uniform(0.2, 4.0, n))
+_NORMAL_LIKE = lambda g, n: _located(g, n, np.r_[-np.inf, np.inf, np.nan, g.normal(scale=2.0, size=n - 3)])
+_LOG_NORMAL = lambda g, n: _located(g, n, np.r_[0.0, -1.0, np.inf, g.lognormal(size=n - 3)])
+_POSITIVE = lambda g, n: (np.r_[0.0, -1.0, np.inf, g.gamma(2.0, 2.0, n - 3)], g.uniform(0.2, 30.0, n))
+PER_POINT = {
+    "dnorm": _NORMAL_LIKE, "dlaplace": _NORMAL_LIKE, "dlogis": _NORMAL_LIKE, "pnorm": _NORMAL_LIKE,
+    "dlnorm": _LOG_NORMAL, "plnorm": _LOG_NORMAL,
+    "dbeta": lambda g, n: (np.r_[0.0, 1.0, 1.5, g.uniform(size=n - 3)], g.uniform(0.2, 5.0, n), g.uniform(0.2, 5.0, n)),
+    "dgamma": _GAMMA_LIKE, "dinvgamma": _GAMMA_LIKE, "pgamma": _GAMMA_LIKE,
+    "dt": lambda g, n: (np.r_[np.inf, g.normal(scale=3.0, size=n - 1)], g.uniform(0.2, 30.0, n)),
+    "dchisq": _POSITIVE, "dexp": _POSITIVE,
+    "dpois": lambda g, n: (np.r_[-1, 2**62, g.poisson(8.0, n - 2)], g.uniform(0.2, 30.0, n)),
+    "dbinom": lambda g, n: (np.r_[-1, 10**6, g.integers(0, 60, n - 2)], g.choice(10**5, n, replace=False),
+                           g.uniform(0.01, 0.99, n)),
+}
+
+
+def per_point_cases(name, n=3 * 256 + 57):
+    """(case, expected path, x, parameters, flags) for one kernel: the flag
+    random, alternating and in runs with every parameter drawn per point, then
+    each parameter alternating or in runs (the flag random): arrays of several
+    batches.  Every 32nd point repeats the parameters of the point before it
+    under the other flag.  Points whose parameters are distinct but for such
+    repeats go to fresh batches (prepare_n); parameters that repeat are kept
+    by the call, their batches from those ("kept")."""
+    g = np.random.default_rng(sum(map(ord, name)))
+    x, *drawn = PER_POINT[name](g, n)
+    runs = np.repeat(np.arange(n), g.integers(1, 9, n))[:n]
+    flags = {"random": g.uniform(size=n) < 0.5, "alternating": np.arange(n) % 2 == 1, "runs": runs % 2 == 1}
+    cases = [(f"flags {f}", "fresh", drawn, flags[f]) for f in flags]
+    for k in range(len(drawn)):
+        for pattern, idx in (("alternating", np.arange(n) % 2), ("runs", runs)):
+            params = list(drawn)
+            params[k] = drawn[k][idx]
+            path = "fresh" if len(drawn) > 1 else "kept"
+            cases.append((f"parameter {k} {pattern}", path, params, flags["random"]))
+    out = []
+    for case, path, params, flag in cases:
+        params, flag = [p.copy() for p in params], flag.copy()
+        for p in params:
+            p[31::32] = p[30::32][:p[31::32].size]
+        flag[31::32] = ~flag[30::32][:flag[31::32].size]
+        out.append((case, path, x, params, flag))
+    return out
+
+
+@pytest.mark.parametrize("name", list(PER_POINT))
+def test_flags_and_parameters_per_point_in_batches(name):
+    fn = getattr(pradix, name)
+    for case, _, x, params, flag in per_point_cases(name):
+        assert same_bits(fn(x, *params, flag), one_by_one(fn, x, *params, flag)), case
+
+
+def test_per_point_cases_take_the_batch_paths():
+    # The same arrays through a test-kit kernel with prepare_n and at_points
+    # (the kernels above share what decides the path: expose_staged.cpp):
+    # every point goes to at_points, from preparations made together where
+    # the case says "fresh".
+    kit = pytest.importorskip("_testkit")
+    for name in PER_POINT:
+        for case, path, x, params, flag in per_point_cases(name):
+            a, b = (params + [0.5])[:2]
+            kit.loop_flag_probe_counts()
+            got = kit.loop_flag_probe(x, a, b, flag)
+            seen = kit.loop_flag_probe_counts()
+            assert same_bits(got, one_by_one(kit.loop_flag_probe, x, a, b, flag)), (name, case)
+            assert seen["batched"] == x.size, (name, case)
+            assert (seen["prepared_n"] > 0) == (path == "fresh"), (name, case)
 
 
 @pytest.mark.parametrize("name", ["dnorm", "dgamma", "qbeta", "dbinom", "pbinom", "dcauchy"])

@@ -10,12 +10,14 @@
 //   double argument(double x): the inner function's argument at the others;
 //   const Inner& inner(): the prepared inner function;
 //   log_p: the mode;
-// and derives from ProbabilityForm<D, Inner>: the probability t, or log(t).
+// and derives from ProbabilityForm<D>: the probability t, or log(t), with
+// at and at_block, or ProbabilityForm<D, num::staged::PointEntries> for
+// at_points too.
 //
 // A quantile Q on an inverse provides settle(p, v) (its rows: true with the
 // quantile in v), argument(p) (the inverse's probability), inner() (the
 // prepared inverse) and join(g) (the quantile from the inverse's value), and
-// derives from InverseQuantileForm<Q, Inner>.
+// derives from InverseQuantileForm<Q>.
 #pragma once
 
 #include "../num/staged.hpp"
@@ -23,15 +25,15 @@
 
 namespace pradix::cdf_quantile {
 
-template <class D, class Inner>
-struct ProbabilityForm : num::staged::Composed<D, Inner> {
+template <class D, template <class> class Entries = num::staged::Entries>
+struct ProbabilityForm : Entries<D> {
     num::Op finish(bool, double t, double& v) const {
         return num::staged::log_if(static_cast<const D&>(*this).log_p, t, v);
     }
 };
 
-template <class Q, class Inner>
-struct InverseQuantileForm : num::staged::Composed<Q, Inner> {
+template <class Q>
+struct InverseQuantileForm : num::staged::Entries<Q> {
     num::Op finish(bool row, double r, double& v) const {
         return num::staged::result(row ? r : static_cast<const Q&>(*this).join(r), v);
     }

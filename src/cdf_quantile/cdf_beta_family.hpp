@@ -23,7 +23,7 @@ namespace pradix::cdf_quantile {
 // alone, the prepared I_.(a, b)) evaluated at the point.  A parameter-only
 // row that follows a row on x is recorded and tested in its place.
 
-struct BetaProbability : ProbabilityForm<BetaProbability, num::BetaInc> {
+struct BetaProbability : ProbabilityForm<BetaProbability> {
     enum class Case { regular, fixed, both_infinite };
     bool invalid;  // NaN or a negative parameter
     Case kind;
@@ -70,7 +70,7 @@ struct BetaProbability : ProbabilityForm<BetaProbability, num::BetaInc> {
 
 inline double pbeta(double x, double a, double b, bool log_p) { return BetaProbability::prepare(a, b, log_p).at(x); }
 
-struct FProbability {
+struct FProbability : num::staged::Entries<FProbability> {
     enum class Case { regular, chisq_df1, chisq_df2, point_mass };
     bool invalid;  // NaN or a degree of freedom below EPS
     Case kind;
@@ -128,14 +128,11 @@ struct FProbability {
         op = inc.step(pt.y, pt.inc, k, v);
         return op == num::Op::done ? num::staged::log_if(log_p, v, v) : op;
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double pf(double x, double df1, double df2, bool log_p) { return FProbability::prepare(df1, df2, log_p).at(x); }
 
-struct TProbability {
+struct TProbability : num::staged::Entries<TProbability> {
     enum class Case { regular, normal, cauchy, two };
     bool invalid;  // NaN or dof below EPS
     Case kind;
@@ -198,9 +195,6 @@ struct TProbability {
         const num::Op op = (pt.body ? body : tail).step(pt.y, pt.inc, k, v);
         return op == num::Op::done ? from_i(x, pt, v, v) : op;
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 
 private:
     num::Op from_i(double x, const Point& pt, double i, double& v) const {

@@ -33,13 +33,13 @@ inline double negated_expm1_from(double e) { return -(e - 1.0); }
 
 }  // namespace detail
 
-struct ExpProbability {
+struct ExpProbability : num::staged::Entries<ExpProbability> {
     double rate;
     bool log_p;
     bool invalid;  // NaN or negative rate
 
     static ExpProbability prepare(double rate, bool log_p) {
-        return {rate, log_p, num::is_nan(rate) || rate < 0.0};
+        return {{}, rate, log_p, num::is_nan(rate) || rate < 0.0};
     }
 
     struct Point {};
@@ -54,21 +54,18 @@ struct ExpProbability {
         if (detail::negated_expm1((-rate) * x, v, t)) return num::Op::exp;
         return num::staged::log_if(log_p, t, v);
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double pexp(double x, double rate, bool log_p) { return ExpProbability::prepare(rate, log_p).at(x); }
 
-struct WeibullProbability {
+struct WeibullProbability : num::staged::Entries<WeibullProbability> {
     double shape;
     double scale;
     bool log_p;
     bool invalid;  // NaN, shape or scale below EPS
 
     static WeibullProbability prepare(double shape, double scale, bool log_p) {
-        return {shape, scale, log_p, any_nan(shape, scale) || shape < EPS || scale < EPS};
+        return {{}, shape, scale, log_p, any_nan(shape, scale) || shape < EPS || scale < EPS};
     }
 
     struct Point {};
@@ -94,9 +91,6 @@ struct WeibullProbability {
         }
     }
 
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-
 private:
     // The rows on x: true with the probability in t.
     bool settle(double x, double& t) const {
@@ -118,7 +112,7 @@ inline double pweibull(double x, double shape, double scale, bool log_p) {
 // parameter-only row that follows a row on x is recorded and tested in its
 // place.  They are written as rows and P's argument, composed kernels that
 // run P's own steps (block_form.hpp), point by point or a block at a time.
-struct GammaProbability : ProbabilityForm<GammaProbability, num::GammaP> {
+struct GammaProbability : ProbabilityForm<GammaProbability, num::staged::PointEntries> {
     bool invalid;         // NaN, negative shape, scale below EPS
     bool infinite_scale;  // with x = +inf: NaN
     bool no_shape;        // shape = 0: no_shape_value
@@ -152,11 +146,6 @@ struct GammaProbability : ProbabilityForm<GammaProbability, num::GammaP> {
         num::lgamma_column(shape, lg, n);
         for (std::size_t i = 0; i < n; ++i) out[i] = prepare_from(shape[i], scale[i], log_p[i], lg[i]);
     }
-    // A block of points, each under its own preparation.
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<GammaProbability>(prep, x, out, n);
-    }
 
     bool settle(double x, double& t) const {
         if (invalid || num::is_nan(x)) return answer(t, NaN);
@@ -177,7 +166,7 @@ inline double pgamma(double x, double shape, double scale, bool log_p) {
 
 // 1 - P(shape, 1 / (x scale)): the gamma kernel at 1/x with rate 1/scale,
 // its own rules included.
-struct InvGammaProbability : num::staged::Composed<InvGammaProbability, GammaProbability> {
+struct InvGammaProbability : num::staged::Entries<InvGammaProbability> {
     bool invalid;            // NaN, negative shape or scale
     GammaProbability gamma;  // plain probabilities
     bool log_p;
@@ -207,7 +196,7 @@ inline double pinvgamma(double x, double shape, double scale, bool log_p) {
     return InvGammaProbability::prepare(shape, scale, log_p).at(x);
 }
 
-struct ChisqProbability : ProbabilityForm<ChisqProbability, num::GammaP> {
+struct ChisqProbability : ProbabilityForm<ChisqProbability> {
     bool invalid;   // NaN or negative dof
     bool no_dof;    // dof = 0
     bool infinite;  // dof = +inf

@@ -27,14 +27,14 @@ inline bool regular_location_scale(double x, double mu, double sigma) {
 // block of points through the same steps, with the error functions and
 // logarithms of the block run together, and at_points a block of points
 // each with its own preparation.
-struct NormalProbability {
+struct NormalProbability : num::staged::PointEntries<NormalProbability> {
     double mu;
     double sigma;
     bool log_p;
     bool invalid;  // a NaN parameter or sigma < 0
 
     static NormalProbability prepare(double mu, double sigma, bool log_p) {
-        return {mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
+        return {{}, mu, sigma, log_p, any_nan(mu, sigma) || sigma < 0.0};
     }
 
     // erf's argument, for regular_location_scale(x, mu, sigma).
@@ -63,24 +63,17 @@ struct NormalProbability {
         v = erf_argument(x);
         return num::Op::erf;
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<NormalProbability>(prep, x, out, n);
-    }
 };
 
 inline double pnorm(double x, double mu, double sigma, bool log_p) {
     return NormalProbability::prepare(mu, sigma, log_p).at(x);
 }
 
-struct LogNormalProbability {
+struct LogNormalProbability : num::staged::PointEntries<LogNormalProbability> {
     NormalProbability norm;  // of ln x
 
     static LogNormalProbability prepare(double mu, double sigma, bool log_p) {
-        return {NormalProbability::prepare(mu, sigma, log_p)};
+        return {{}, NormalProbability::prepare(mu, sigma, log_p)};
     }
 
     struct Point {
@@ -98,13 +91,6 @@ struct LogNormalProbability {
         }
         if (k == 1) pt.lx = v;
         return norm.step(pt.lx, pt.normal, k - 1, v);
-    }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<LogNormalProbability>(prep, x, out, n);
     }
 };
 
@@ -128,8 +114,8 @@ struct LocationScaleParameters {
     }
 };
 
-struct CauchyProbability : LocationScaleParameters {
-    static CauchyProbability prepare(double mu, double sigma, bool log_p) { return {of(mu, sigma, log_p)}; }
+struct CauchyProbability : num::staged::Entries<CauchyProbability>, LocationScaleParameters {
+    static CauchyProbability prepare(double mu, double sigma, bool log_p) { return {{}, of(mu, sigma, log_p)}; }
 
     struct Point {};
 
@@ -149,17 +135,14 @@ struct CauchyProbability : LocationScaleParameters {
         t = (sigma == INF || same_infinity(x, mu)) ? NaN : limit_of_location(x, mu);
         return num::staged::log_if(log_p, t, v);
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double pcauchy(double x, double mu, double sigma, bool log_p) {
     return CauchyProbability::prepare(mu, sigma, log_p).at(x);
 }
 
-struct LaplaceProbability : LocationScaleParameters {
-    static LaplaceProbability prepare(double mu, double sigma, bool log_p) { return {of(mu, sigma, log_p)}; }
+struct LaplaceProbability : num::staged::Entries<LaplaceProbability>, LocationScaleParameters {
+    static LaplaceProbability prepare(double mu, double sigma, bool log_p) { return {{}, of(mu, sigma, log_p)}; }
 
     struct Point {
         double s;  // sgn(x - mu) / 2
@@ -187,9 +170,6 @@ struct LaplaceProbability : LocationScaleParameters {
         }
         return num::staged::log_if(log_p, t, v);
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double plaplace(double x, double mu, double sigma, bool log_p) {
@@ -210,8 +190,8 @@ inline double logistic_tanh_from(double r, double f) {
 
 }  // namespace detail
 
-struct LogisticProbability : LocationScaleParameters {
-    static LogisticProbability prepare(double mu, double sigma, bool log_p) { return {of(mu, sigma, log_p)}; }
+struct LogisticProbability : num::staged::Entries<LogisticProbability>, LocationScaleParameters {
+    static LogisticProbability prepare(double mu, double sigma, bool log_p) { return {{}, of(mu, sigma, log_p)}; }
 
     struct Point {
         double r;  // (x - mu) / (2 sigma)
@@ -243,9 +223,6 @@ struct LogisticProbability : LocationScaleParameters {
         }
         return num::staged::log_if(log_p, t, v);
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double plogis(double x, double mu, double sigma, bool log_p) {

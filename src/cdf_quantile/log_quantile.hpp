@@ -16,7 +16,7 @@
 namespace pradix::cdf_quantile {
 
 template <class Q>
-struct LogQuantileForm {
+struct LogQuantileForm : num::staged::Entries<Q> {
     struct Point {};
 
     num::Op step(double p, Point&, int k, double& v) const {
@@ -25,11 +25,6 @@ struct LogQuantileForm {
         if (q.settle(p, v)) return num::Op::done;
         v = q.log_argument(p);
         return num::Op::log;
-    }
-
-    double at(double p) const { return num::staged::at(static_cast<const Q&>(*this), p); }
-    void at_block(const double* p, double* out, std::size_t n) const {
-        num::staged::block(static_cast<const Q&>(*this), p, out, n);
     }
 };
 

@@ -25,7 +25,7 @@ namespace pradix::cdf_quantile {
 // alone, the prepared inverse) evaluated at p; the beta quantile is composed
 // with the inverse's own steps (block_form.hpp), so it has a block form.
 
-struct BetaQuantile : InverseQuantileForm<BetaQuantile, num::BetaIncInv> {
+struct BetaQuantile : InverseQuantileForm<BetaQuantile> {
     enum class Case { regular, fixed, no_mass };
     bool invalid;  // NaN or a negative parameter
     Case kind;
@@ -72,7 +72,7 @@ struct BetaQuantile : InverseQuantileForm<BetaQuantile, num::BetaIncInv> {
 
 inline double qbeta(double p, double a, double b) { return BetaQuantile::prepare(a, b).at(p); }
 
-struct FQuantile {
+struct FQuantile : num::staged::Entries<FQuantile> {
     enum class Case { regular, point_mass, chisq_df1, chisq_df2 };
     bool invalid;  // NaN or a degree of freedom below EPS
     Case kind;
@@ -122,9 +122,6 @@ struct FQuantile {
         const num::Op op = inverse.step(p, pt, k, v);
         return op == num::Op::done ? num::staged::result(v / (ratio * (1.0 - v)), v) : op;
     }
-
-    double at(double p) const { return num::staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qf(double p, double df1, double df2) { return FQuantile::prepare(df1, df2).at(p); }
@@ -206,7 +203,7 @@ inline double t_tail(double P, double n, double y, const TApproximation& t, cons
 // the body's logarithm, exponentials and normal quantile (erfinv's steps)
 // run in a block with the other points'; a tail point runs its corrections
 // on its own.
-class TQuantile {
+class TQuantile : public num::staged::Entries<TQuantile> {
 public:
     static TQuantile prepare(double dof) {
         TQuantile q{};
@@ -266,9 +263,6 @@ public:
                 return signed_magnitude(p, num::sqrt((v - 1.0) * n_), v);
         }
     }
-
-    double at(double p) const { return num::staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 
 private:
     // With y known: the body from the normal deviate for P / 2, or the tail.

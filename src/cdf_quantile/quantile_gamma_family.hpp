@@ -43,14 +43,14 @@ struct ExpQuantile : LogQuantileForm<ExpQuantile> {
 
 inline double qexp(double p, double rate) { return ExpQuantile::prepare(rate).at(p); }
 
-struct WeibullQuantile {
+struct WeibullQuantile : num::staged::Entries<WeibullQuantile> {
     double scale;
     double inv_shape;  // 1 / shape
     bool invalid;      // NaN, shape or scale below EPS
     bool point;        // shape = +inf: the mass sits at scale
 
     static WeibullQuantile prepare(double shape, double scale) {
-        return {scale, 1.0 / shape, any_nan(shape, scale) || shape < EPS || scale < EPS, shape == INF};
+        return {{}, scale, 1.0 / shape, any_nan(shape, scale) || shape < EPS || scale < EPS, shape == INF};
     }
 
     bool settle(double p, double& v) const {
@@ -83,9 +83,6 @@ struct WeibullQuantile {
         }
         return num::staged::result(scale * v, v);
     }
-
-    double at(double p) const { return num::staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qweibull(double p, double shape, double scale) { return WeibullQuantile::prepare(shape, scale).at(p); }
@@ -94,7 +91,7 @@ inline double qweibull(double p, double shape, double scale) { return WeibullQua
 // the parameters alone, the prepared inverse of P(shape, .)) evaluated at p,
 // composed with the inverse's own steps (block_form.hpp).
 
-struct ChisqQuantile : InverseQuantileForm<ChisqQuantile, num::GammaPInv> {
+struct ChisqQuantile : InverseQuantileForm<ChisqQuantile> {
     bool invalid;  // NaN or negative dof
     num::GammaPInv inverse;  // of P(dof / 2, .)
 
@@ -113,7 +110,7 @@ struct ChisqQuantile : InverseQuantileForm<ChisqQuantile, num::GammaPInv> {
 
 inline double qchisq(double p, double dof) { return ChisqQuantile::prepare(dof).at(p); }
 
-struct GammaQuantile : InverseQuantileForm<GammaQuantile, num::GammaPInv> {
+struct GammaQuantile : InverseQuantileForm<GammaQuantile> {
     bool invalid;  // NaN, negative shape, scale below EPS
     bool regular;  // finite positive shape, finite scale
     double fixed;  // the quantile for every p in (0, 1) otherwise
@@ -148,7 +145,7 @@ struct GammaQuantile : InverseQuantileForm<GammaQuantile, num::GammaPInv> {
 
 inline double qgamma(double p, double shape, double scale) { return GammaQuantile::prepare(shape, scale).at(p); }
 
-struct InvGammaQuantile : InverseQuantileForm<InvGammaQuantile, num::GammaPInv> {
+struct InvGammaQuantile : InverseQuantileForm<InvGammaQuantile> {
     bool invalid;   // NaN, negative shape or scale
     bool regular;   // finite positive shape, finite scale
     bool no_scale;  // scale = 0 (regular shape): the quantile is 0

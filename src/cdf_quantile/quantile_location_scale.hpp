@@ -37,12 +37,12 @@ inline bool location_scale_quantile_rules(double p, double mu, double sigma, dou
 // block of points through erfinv's corrections in lock-step.
 
 // (sigma sqrt 2) erfinv(2p - 1) + mu.
-struct NormalQuantile {
+struct NormalQuantile : num::staged::Entries<NormalQuantile> {
     double mu;
     double sigma;
     num::ErfInv erfinv;
 
-    static NormalQuantile prepare(double mu, double sigma) { return {mu, sigma, num::ErfInv::prepare()}; }
+    static NormalQuantile prepare(double mu, double sigma) { return {{}, mu, sigma, num::ErfInv::prepare()}; }
 
     using Point = num::ErfInv::Point;
 
@@ -51,21 +51,18 @@ struct NormalQuantile {
         const num::Op op = erfinv.step((p + p) - 1.0, pt, k, v);
         return op == num::Op::done ? num::staged::result((sigma * num::SQRT2) * v + mu, v) : op;
     }
-
-    double at(double p) const { return num::staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qnorm(double p, double mu, double sigma) { return NormalQuantile::prepare(mu, sigma).at(p); }
 
 // exp(qnorm(p, mu, sigma)), the normal's rules included; sigma = +inf is
 // valid here and gives the normal's NaN.
-struct LogNormalQuantile {
+struct LogNormalQuantile : num::staged::Entries<LogNormalQuantile> {
     NormalQuantile normal;
     bool invalid;  // NaN or negative sigma, NaN mu
 
     static LogNormalQuantile prepare(double mu, double sigma) {
-        return {NormalQuantile::prepare(mu, sigma), num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0};
+        return {{}, NormalQuantile::prepare(mu, sigma), num::is_nan(mu) || num::is_nan(sigma) || sigma < 0.0};
     }
 
     using Point = NormalQuantile::Point;
@@ -75,9 +72,6 @@ struct LogNormalQuantile {
         const num::Op op = normal.step(p, pt, k, v);
         return op == num::Op::done ? num::Op::exp_last : op;
     }
-
-    double at(double p) const { return num::staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { num::staged::block(*this, p, out, n); }
 };
 
 inline double qlnorm(double p, double mu, double sigma) { return LogNormalQuantile::prepare(mu, sigma).at(p); }

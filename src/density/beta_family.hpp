@@ -159,7 +159,7 @@ struct BetaDensity : LogDensityForm<BetaDensity> {
 
 inline double dbeta(double x, double a, double b, bool log) { return BetaDensity::prepare(a, b, log).at(x); }
 
-struct FDensity {
+struct FDensity : num::staged::Entries<FDensity> {
     enum class Case { regular, point_mass, inverse_gamma, gamma };
     bool invalid;    // NaN or a degree of freedom below EPS
     double at_zero;  // the rows at x = 0 and x = +inf, logged
@@ -266,9 +266,6 @@ struct FDensity {
             default: return num::staged::result(v + pt.b, v);  // v = log(j)
         }
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 
 private:
     // From the beta density b at y: b j, or log(j) + b.

@@ -12,8 +12,8 @@
 //   log: the mode;
 // and derives from LogDensityForm<D>, which makes it a staged kernel: the
 // rows, log_argument(x, 0), log_argument(x, 1), then s = exponent(...) and
-// the result s (log mode) or exp(s).  at_points runs a block of points
-// each under its own preparation through the same steps.
+// the result s (log mode) or exp(s), with at, at_block and at_points (a
+// block of points each under its own preparation, through the same steps).
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,7 @@
 namespace pradix::density {
 
 template <class D>
-struct LogDensityForm {
+struct LogDensityForm : num::staged::PointEntries<D> {
     struct Point {
         double l0;  // the first logarithm, while the second is taken
     };
@@ -43,15 +43,6 @@ struct LogDensityForm {
         const double l0 = D::LOGS > 0 ? pt.l0 : 0.0;
         const double l1 = D::LOGS > 1 ? v : 0.0;
         return num::staged::exp_unless(d.log, d.exponent(x, l0, l1), v);
-    }
-
-    double at(double x) const { return num::staged::at(static_cast<const D&>(*this), x); }
-    void at_block(const double* x, double* out, std::size_t n) const {
-        num::staged::block(static_cast<const D&>(*this), x, out, n);
-    }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<D>(prep, x, out, n);
     }
 };
 

@@ -216,7 +216,7 @@ inline double dinvgamma(double x, double shape, double scale, bool log) {
     return InvGammaDensity::prepare(shape, scale, log).at(x);
 }
 
-struct WeibullDensity {
+struct WeibullDensity : num::staged::Entries<WeibullDensity> {
     bool invalid;  // NaN, shape or scale below EPS
     bool pole;     // shape < 1: +inf at x = 0
     double shape;
@@ -268,9 +268,6 @@ struct WeibullDensity {
                 return num::staged::exp_unless(log, (log_power(pt.l, e) + a) - v, v);
         }
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
 };
 
 inline double dweibull(double x, double shape, double scale, bool log) {

@@ -43,7 +43,7 @@ num::Op normal_like_step(const D& d, double x, double& v, S&& s) {
     return num::staged::result(logged(normal_like_limit(x, d.mu, d.sigma), d.log), v);
 }
 
-struct NormalDensity {
+struct NormalDensity : num::staged::PointEntries<NormalDensity> {
     double mu;
     double sigma;
     bool log;
@@ -57,7 +57,7 @@ struct NormalDensity {
     }
     // With log(sigma) given (for preparations of many parameter sets).
     static NormalDensity prepare_from(double mu, double sigma, bool log, double log_sigma) {
-        NormalDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, false, 0.0};
+        NormalDensity d{{}, mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, false, 0.0};
         d.located = num::is_finite(mu) && sigma > 0.0;
         d.regular = !d.invalid && d.located && sigma != INF;
         if (d.regular) d.c = -num::LN_SQRT_2PI - log_sigma;
@@ -80,20 +80,13 @@ struct NormalDensity {
     num::Op step(double x, Point&, int, double& v) const {
         return normal_like_step(*this, x, v, [this](double y) { return exponent(y); });
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<NormalDensity>(prep, x, out, n);
-    }
 };
 
 inline double dnorm(double x, double mu, double sigma, bool log) {
     return NormalDensity::prepare(mu, sigma, log).at(x);
 }
 
-struct LaplaceDensity {
+struct LaplaceDensity : num::staged::PointEntries<LaplaceDensity> {
     double mu;
     double sigma;
     bool log;
@@ -106,7 +99,7 @@ struct LaplaceDensity {
     }
     // With log(sigma + sigma) given (for preparations of many parameter sets).
     static LaplaceDensity prepare_from(double mu, double sigma, bool log, double log_2sigma) {
-        LaplaceDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, 0.0};
+        LaplaceDensity d{{}, mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, false, 0.0};
         d.located = num::is_finite(mu) && sigma > 0.0;
         if (!d.invalid && d.located && sigma != INF) d.c = -log_2sigma;
         return d;
@@ -124,13 +117,6 @@ struct LaplaceDensity {
     // otherwise dnorm's rules.
     num::Op step(double x, Point&, int, double& v) const {
         return normal_like_step(*this, x, v, [this](double y) { return c - num::abs(y - mu) / sigma; });
-    }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<LaplaceDensity>(prep, x, out, n);
     }
 };
 
@@ -157,7 +143,7 @@ inline double dcauchy(double x, double mu, double sigma, bool log) {
     return logged(v, log);
 }
 
-struct LogisticDensity {
+struct LogisticDensity : num::staged::PointEntries<LogisticDensity> {
     double mu;
     double sigma;
     bool log;
@@ -169,7 +155,7 @@ struct LogisticDensity {
     }
     // With log(sigma) given (for preparations of many parameter sets).
     static LogisticDensity prepare_from(double mu, double sigma, bool log, double log_sigma) {
-        LogisticDensity d{mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, 0.0};
+        LogisticDensity d{{}, mu, sigma, log, any_nan(mu, sigma) || sigma < 0.0, 0.0};
         if (!d.invalid && sigma != INF) d.log_sigma = log_sigma;
         return d;
     }
@@ -207,30 +193,23 @@ struct LogisticDensity {
                 return num::staged::exp_unless(log, (pt.z - log_sigma) - (v + v), v);
         }
     }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<LogisticDensity>(prep, x, out, n);
-    }
 };
 
 inline double dlogis(double x, double mu, double sigma, bool log) {
     return LogisticDensity::prepare(mu, sigma, log).at(x);
 }
 
-struct LogNormalDensity {
+struct LogNormalDensity : num::staged::PointEntries<LogNormalDensity> {
     NormalDensity norm;  // of ln x, in the same mode
 
     static LogNormalDensity prepare(double mu, double sigma, bool log) {
-        return {NormalDensity::prepare(mu, sigma, log)};
+        return {{}, NormalDensity::prepare(mu, sigma, log)};
     }
     static void prepare_n(LogNormalDensity* out, std::size_t n, const double* mu, const double* sigma,
                           const bool* log) {
         double ls[num::BLOCK];
         num::log_column(sigma, ls, n);
-        for (std::size_t i = 0; i < n; ++i) out[i] = {NormalDensity::prepare_from(mu[i], sigma[i], log[i], ls[i])};
+        for (std::size_t i = 0; i < n; ++i) out[i] = {{}, NormalDensity::prepare_from(mu[i], sigma[i], log[i], ls[i])};
     }
 
     struct Point {};
@@ -268,13 +247,6 @@ struct LogNormalDensity {
             default:
                 return num::staged::result(v / x, v);
         }
-    }
-
-    double at(double x) const { return num::staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { num::staged::block(*this, x, out, n); }
-    template <class Preps>
-    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
-        num::staged::block_of<LogNormalDensity>(prep, x, out, n);
     }
 };
 

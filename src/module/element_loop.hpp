@@ -472,15 +472,9 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         }
         const Prep prep = Prep::prepare(load_t<I>::get(read<stored_t<I>>(base[I]))...);
         PointMemo memo(static_cast<std::size_t>(count));
-        Walk<1> points;  // the walk of the first argument alone
-        points.ndim = w.ndim;
-        for (std::size_t d = 0; d < w.ndim; ++d) {
-            points.shape[d] = w.shape[d];
-            points.strides[0][d] = w.strides[0][d];
-            points.out_strides[d] = w.out_strides[d];
-        }
-        walk_rows<1>(points, {base[0]}, out,
-                     [&](const std::array<const char*, 1>& at, const std::array<Py_intptr_t, 1>& step, double* o,
+        // The parameters' positions never move (one element each).
+        walk_rows<N>(w, base, out,
+                     [&](const std::array<const char*, N>& at, const std::array<Py_intptr_t, N>& step, double* o,
                          Py_intptr_t os, Py_intptr_t n) { one_preparation(prep, &memo, at[0], step[0], o, os, n); });
     }
 

@@ -55,7 +55,7 @@ inline double horner9(const double (&c)[9], double t) {
 
 }  // namespace detail
 
-class ErfInv {
+class ErfInv : public staged::Entries<ErfInv> {
 public:
     static ErfInv prepare() { return {}; }
 
@@ -119,9 +119,6 @@ public:
             }
         }
     }
-
-    double at(double y) const { return staged::at(*this, y); }
-    void at_block(const double* y, double* out, std::size_t n) const { staged::block(*this, y, out, n); }
 
 private:
     static bool settle(double y, double& v) {

@@ -175,7 +175,7 @@ inline double beta_inc_split(double a, double b) { return (a + 1.0) / ((a + b) +
 // The mirrored side needs lbeta(b, a), which is the same sums in the other
 // order: IEEE addition is commutative, so the one value serves both sides
 // (and `swapped`).
-class BetaInc {
+class BetaInc : public staged::Entries<BetaInc> {
 public:
     static BetaInc prepare(double a, double b) {
         BetaInc g{};
@@ -232,9 +232,6 @@ public:
         }
     }
 
-    double at(double x) const { return staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { staged::block(*this, x, out, n); }
-
     double lbeta_ab() const { return lb_; }
 
 private:
@@ -256,7 +253,7 @@ inline double beta_inc(double a, double b, double x) { return BetaInc::prepare(a
 // The inverse of I_.(a, b) split the same way: lbeta(a, b) (shared with I)
 // and the starting value's terms once per preparation; a staged kernel
 // whose steps are the corrections, I_.(a, b) run inside them.
-class BetaIncInv {
+class BetaIncInv : public staged::Entries<BetaIncInv> {
 public:
     static BetaIncInv prepare(double a, double b) {
         BetaIncInv g{};
@@ -337,9 +334,6 @@ public:
         if (c.moved(x - s / q, detail::BETA_INV_STEPS, all_steps_)) return staged::result(c.x, v);
         return log_of_estimate(pt, v);
     }
-
-    double at(double p) const { return staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { staged::block(*this, p, out, n); }
 
 private:
     static Op log_of_estimate(Point& pt, double& v) {

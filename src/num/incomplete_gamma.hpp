@@ -106,7 +106,7 @@ inline GammaRegion gamma_p_region(double a, double x) {
 // P(a, x) split into the work on a alone (validity, lgamma(a), the quadrature
 // window's offsets) and the work at each x, a staged kernel (staged.hpp);
 // gamma_p is the one evaluated at its own preparation.
-class GammaP {
+class GammaP : public staged::Entries<GammaP> {
 public:
     static GammaP prepare(double a) { return prepare_from(a, lgamma(a)); }
     // With lgamma(a) given (for preparations of many shapes, whose
@@ -159,9 +159,6 @@ public:
     }
     double fraction_shape() const { return a_; }
 
-    double at(double x) const { return staged::at(*this, x); }
-    void at_block(const double* x, double* out, std::size_t n) const { staged::block(*this, x, out, n); }
-
     // lgamma(a), for callers that need it too.
     double lgamma_a() const { return lg_; }
 
@@ -208,7 +205,7 @@ inline double gamma_p(double a, double x) { return GammaP::prepare(a).at(x); }
 // The inverse of P(a, .) split the same way: the rows and the starting
 // value's terms on a alone, lgamma(a) (shared with P) once per preparation;
 // a staged kernel whose steps are the corrections, P(a, .) run inside them.
-class GammaPInv {
+class GammaPInv : public staged::Entries<GammaPInv> {
 public:
     static GammaPInv prepare(double a) {
         GammaPInv g{};
@@ -278,9 +275,6 @@ public:
     }
 
     double fraction_shape() const { return a_; }
-
-    double at(double p) const { return staged::at(*this, p); }
-    void at_block(const double* p, double* out, std::size_t n) const { staged::block(*this, p, out, n); }
 
 private:
     static Op log_of_estimate(Point& pt, double& v) {

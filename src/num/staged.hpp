@@ -31,8 +31,8 @@
 // steps: a block gives at's bits for every point, on every lane target, and
 // a change to the arithmetic reaches both or neither.
 //
-// A composed kernel (Composed below: its rows, an inner kernel at an
-// argument, a finish) runs the inner kernel's whole block for the points its
+// A composed kernel (below: its rows, an inner kernel at an argument, a
+// finish) runs the inner kernel's whole block for the points its
 // rows leave, which costs less than a step per round when the inner kernel
 // is itself staged.
 //
@@ -50,8 +50,10 @@
 //   - either Point and step (a staged kernel) or settle, argument, inner and
 //     finish (a composed one); fraction_shape() where the steps ask for an
 //     incomplete gamma fraction (the shape a they are taken at);
-//   - at(x) and at_block(x, out, n) through staged::at and staged::block, or
-//     Composed; at_block takes any n.
+//   - at(x) and at_block(x, out, n) (any n), and where batches of points
+//     under many preparations pay, at_points: from the base Entries<Prep>
+//     or PointEntries<Prep> (below), through staged::at, staged::block and
+//     staged::block_of.
 // Parameters that vary from point to point use the same steps:
 // staged::block_of<Prep>(prep_of, x, out, n) takes point i's preparation
 // from prep_of(i) (a reference or a value, asked for several times per
@@ -163,13 +165,28 @@ double finish(const Prep& p, X x, typename Prep::Point& pt, int k, Op op, double
     return v;
 }
 
-// The kernel at one point: its `at`.
+template <class Prep, class = void>
+struct IsStaged : std::false_type {};
+template <class Prep>
+struct IsStaged<Prep, std::void_t<typename Prep::Point>> : std::true_type {};
+
+// The kernel at one point: its `at`.  A staged kernel runs its steps; a
+// composed one (below) its rows, the inner kernel's `at` and its finish.
 template <class Prep, class X>
 double at(const Prep& p, X x) {
-    typename Prep::Point pt{};
-    double v = 0.0;
-    const Op op = p.step(x, pt, 0, v);
-    return finish(p, x, pt, 1, op, v);
+    if constexpr (IsStaged<Prep>::value) {
+        typename Prep::Point pt{};
+        double v = 0.0;
+        const Op op = p.step(x, pt, 0, v);
+        return finish(p, x, pt, 1, op, v);
+    } else {
+        double r;
+        const bool row = p.settle(x, r);
+        if (!row) r = p.inner().at(p.argument(x));
+        double v;
+        const Op op = p.finish(row, r, v);
+        return op == Op::done ? v : apply(p, op, v);
+    }
 }
 
 namespace detail {
@@ -384,11 +401,6 @@ void run_staged(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
     });
 }
 
-template <class Prep, class = void>
-struct IsStaged : std::false_type {};
-template <class Prep>
-struct IsStaged<Prep, std::void_t<typename Prep::Point>> : std::true_type {};
-
 template <bool OnePrep, class Prep, class PrepOf, class X>
 void run(PrepOf& prep_of, const X* x, double* out, std::size_t n);
 
@@ -417,24 +429,7 @@ void block(const Prep& p, const X* x, double* out, std::size_t n) {
 // done with the result in v, or log_last / exp_last with its argument.  The
 // block runs the rows of a chunk, the inner kernel's block (its own steps,
 // all points together) and the finishes, their logarithms or exponentials
-// together.  C derives from Composed<C, Inner> for at and at_block.
-template <class C, class Inner>
-struct Composed {
-    template <class X>
-    double at(X x) const {
-        const C& c = static_cast<const C&>(*this);
-        double r;
-        const bool row = c.settle(x, r);
-        if (!row) r = c.inner().at(c.argument(x));
-        double v;
-        const Op op = c.finish(row, r, v);
-        return op == Op::done ? v : apply(c, op, v);
-    }
-    template <class X>
-    void at_block(const X* x, double* out, std::size_t n) const {
-        block(static_cast<const C&>(*this), x, out, n);
-    }
-};
+// together.
 
 namespace detail {
 
@@ -491,6 +486,27 @@ void run(PrepOf& prep_of, const X* x, double* out, std::size_t n) {
 }
 
 }  // namespace detail
+
+// The entries every kernel K, staged or composed, offers the element loop,
+// written once: K derives from Entries<K> for at and at_block, or from
+// PointEntries<K> for at_points too (a batch of points, each under its own
+// preparation).  The bases are empty: a kernel keeps its size, and a struct
+// stays an aggregate (initialized as {{}, fields...}).
+template <class K>
+struct Entries {
+    double at(double x) const { return staged::at(static_cast<const K&>(*this), x); }
+    void at_block(const double* x, double* out, std::size_t n) const {
+        block(static_cast<const K&>(*this), x, out, n);
+    }
+};
+
+template <class K>
+struct PointEntries : Entries<K> {
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        block_of<K>(prep, x, out, n);
+    }
+};
 
 // log(arg) = log, known to an outer kernel.
 struct KnownLog {

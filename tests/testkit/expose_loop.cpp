@@ -1,6 +1,6 @@
-// A probe kernel for the element loop's per-point driver: its preparation
-// offers at_points, which the real kernels will offer later, and counts how
-// the loop calls it.
+// Probe kernels for the element loop's per-point driver: their preparations
+// offer at_points (and prepare_n) as the real kernels do, and count how the
+// loop calls them.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -47,6 +47,38 @@ struct Probe {
 
 double probe(double x, double a, double b) { return Probe::prepare(a, b).at(x); }
 
+// The same with a flag, preparations made many at once (prepare_n) as the
+// kernels with batch preparations make them, and counts of the points
+// prepared that way and of those evaluated through at_points: which path
+// the loop takes for given arrays.
+struct FlagCounts {
+    std::size_t prepared_n = 0;
+    std::size_t batched = 0;
+};
+
+FlagCounts flag_counts;
+
+struct FlagProbe {
+    double a;
+    double b;
+    bool flag;
+
+    static FlagProbe prepare(double a, double b, bool flag) { return {a, b, flag}; }
+    static void prepare_n(FlagProbe* out, std::size_t n, const double* a, const double* b, const bool* flag) {
+        flag_counts.prepared_n += n;
+        for (std::size_t i = 0; i < n; ++i) out[i] = prepare(a[i], b[i], flag[i]);
+    }
+    double at(double x) const { return flag ? (x - a) * b : (x - b) * a; }
+
+    template <class Preps>
+    static void at_points(const Preps& prep, const double* x, double* out, std::size_t n) {
+        flag_counts.batched += n;
+        for (std::size_t i = 0; i < n; ++i) out[i] = prep(i).at(x[i]);
+    }
+};
+
+double flag_probe(double x, double a, double b, bool flag) { return FlagProbe::prepare(a, b, flag).at(x); }
+
 }  // namespace
 
 void expose_loop(pybind11::module_& m) {
@@ -59,6 +91,14 @@ void expose_loop(pybind11::module_& m) {
         d["largest"] = counts.largest;
         d["mismatches"] = counts.mismatches;
         counts = ProbeCounts{};
+        return d;
+    });
+    pradix::def_vectorized<&flag_probe, FlagProbe>(m, "loop_flag_probe", arg("x"), arg("a"), arg("b"), arg("flag"));
+    m.def("loop_flag_probe_counts", [] {
+        pybind11::dict d;
+        d["prepared_n"] = flag_counts.prepared_n;
+        d["batched"] = flag_counts.batched;
+        flag_counts = FlagCounts{};
         return d;
     });
 }

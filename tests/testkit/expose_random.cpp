@@ -69,6 +69,14 @@ void expose_random(py::module_& m) {
         const pradix::random::TrialThreshold trial(prob);
         return py::make_tuple(!trial.succeeds(0), trial.last());
     });
+    // (whether each output succeeds, how many of them do) for a trial at prob:
+    // the comparisons rbern's block form and rbinom's counts make.
+    m.def("trial_outcomes", [](double prob, const std::vector<std::uint64_t>& outputs) {
+        const pradix::random::TrialThreshold trial(prob);
+        std::vector<bool> each;
+        for (const std::uint64_t x : outputs) each.push_back(trial.succeeds(x));
+        return py::make_tuple(each, trial.count(outputs.data(), outputs.size()));
+    });
     m.def("canonical_uniform_of", &scripted<&pradix::random::canonical_uniform<Script>>);
     m.def("positive_uniform_of", &scripted<&pradix::random::positive_uniform<Script>>);
     m.def("polar_normal_of", &scripted<&pradix::random::polar_normal<Script>>);

@@ -1,10 +1,16 @@
 #include <cstddef>
+#include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "cdf_quantile/cdf_gamma_family.hpp"
+#include "cdf_quantile/cdf_location_scale.hpp"
 #include "cdf_quantile/quantile_gamma_family.hpp"
 #include "density/beta_family.hpp"
+#include "density/discrete.hpp"
 #include "density/gamma_family.hpp"
+#include "density/location_scale.hpp"
+#include "module/preparations.hpp"
 #include "num/blocks.hpp"
 #include "num/erfinv.hpp"
 #include "num/log_gamma.hpp"
@@ -44,6 +50,24 @@ std::vector<double> lgammas(const Array& a) {
     pradix::num::lgamma_n(a.data(), out.data(), out.size());
     return out;
 }
+
+// What decides the element loop's path besides the arrays: a preparation
+// it may drop at will (trivially destructible) and at_points.  The kernels
+// whose batches tests/test_vectorize.py checks with loop_flag_probe's counts
+// (expose_loop.cpp) have both, as the probe has, so the same arrays take
+// them the same way.
+template <class Point, class... Prep>
+constexpr bool batch_like_the_probe =
+    ((std::is_trivially_destructible_v<Prep> && pradix::vec::HasAtPoints<Prep, Point>::value) && ...);
+static_assert(batch_like_the_probe<double, pradix::density::NormalDensity, pradix::density::LaplaceDensity,
+                                   pradix::density::LogisticDensity, pradix::density::LogNormalDensity,
+                                   pradix::density::BetaDensity, pradix::density::TDensity,
+                                   pradix::density::ChisqDensity, pradix::density::ExpDensity,
+                                   pradix::density::GammaDensity, pradix::density::InvGammaDensity,
+                                   pradix::cdf_quantile::NormalProbability,
+                                   pradix::cdf_quantile::LogNormalProbability,
+                                   pradix::cdf_quantile::GammaProbability>);
+static_assert(batch_like_the_probe<std::int64_t, pradix::density::BinomialMass, pradix::density::PoissonMass>);
 
 }  // namespace
 
