@@ -1,6 +1,7 @@
 """Lane targets: every target this processor runs gives the scalar kernels'
 bits, and the module gives the same results whichever target it runs."""
 import os
+import platform
 import subprocess
 import sys
 
@@ -134,6 +135,28 @@ def test_choice():
         assert tk.lane_choice(asked) == tk.lane_choice(asked, here) == expected(asked, have)
     with pytest.raises(ValueError):
         tk.lane_choice(None, {"sse5": True})
+
+
+def cpuinfo():
+    """The first processor's vendor and flags as Linux reports them, or None."""
+    try:
+        with open("/proc/cpuinfo", encoding="utf-8") as f:
+            fields = dict(line.split(":", 1) for line in f.read().split("\n\n")[0].splitlines() if ":" in line)
+    except OSError:
+        return None
+    fields = {k.strip(): v.strip() for k, v in fields.items()}
+    return (fields["vendor_id"], set(fields["flags"].split())) if "vendor_id" in fields else None
+
+
+@pytest.mark.skipif(platform.machine() not in ("x86_64", "AMD64") or cpuinfo() is None,
+                    reason="x86-64 Linux only")
+def test_processor_answers_as_the_kernel_does():
+    # The module asks the processor itself; Linux lists the same instruction
+    # sets, and only where it saves their registers.  (A build whose
+    # answers were all no would quietly run every call on sse2.)
+    vendor, flags = cpuinfo()
+    here = tk.processor_features()
+    assert here == {"avx2": "avx2" in flags, "avx512f": "avx512f" in flags, "amd": vendor == "AuthenticAMD"}
 
 
 @pytest.mark.parametrize("have", [set(f) for f in
