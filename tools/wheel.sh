@@ -6,8 +6,9 @@
 #      and unwinder linked in (cmake/zig-toolchain.cmake,
 #      -DPRADIX_STATIC_RUNTIME=ON) and the project's flags; the builds must
 #      print no warning;
-#   2. auditwheel repairs each wheel to manylinux_2_17 and the tag is
-#      checked; the module may need the C library's own libraries and
+#   2. auditwheel gives each wheel the most general tag its symbols allow
+#      (--plat auto: on x86_64 it names no aarch64 tag), which must be
+#      manylinux_2_17, and checks it; the module may need the C library's own libraries and
 #      nothing else (libc, libm, libpthread, libdl, the loader; libgcc_s
 #      would pass too), holds no fused multiply-add, and its lane units are
 #      as the set-up's build has them (x86_64: baseline, AVX2 and AVX-512,
@@ -79,7 +80,7 @@ for arch in "${ARCHS[@]}"; do
         -Ccmake.define.PRADIX_ZIG="$zig" -Ccmake.define.PRADIX_ZIG_TARGET="$arch-linux-gnu.2.17" \
         "${cross[@]}" >"$dir.log" 2>&1 || { tail -50 "$dir.log" >&2; exit 1; }
     no_warnings "$dir.log"
-    "$py" -m auditwheel repair --plat "manylinux_2_17_$arch" -w "$out/wheelhouse" "$dir"/dist/*.whl
+    "$py" -m auditwheel repair --plat auto -w "$out/wheelhouse" "$dir"/dist/*.whl
     wheel=$(ls "$out"/wheelhouse/*"_$arch.whl")
     "$py" -m auditwheel show "$wheel" | tee "$dir.show"
     grep -q "manylinux_2_17_$arch" "$dir.show" ||
