@@ -104,6 +104,9 @@ struct CauchyAt {
     double at(double p) const { return cdf_quantile::qcauchy(p, mu, sigma); }
 
     void at_block(const double* p, double* out, std::size_t n) const {
+        // (Without the early end, GCC at -O3 takes an empty block's unwritten
+        // tangents for a read of uninitialised memory.)
+        if (n == 0) return;
         double t[num::BLOCK];
         bool ruled[num::BLOCK];
         for (std::size_t i = 0; i < n; ++i) {
