@@ -10,6 +10,10 @@ set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG")
 if(NOT CMAKE_BUILD_TYPE)
     set(CMAKE_BUILD_TYPE Release)
 endif()
+# The interpreter version the module is built for.  Only 3.10 is shipped;
+# another is for tests alone (.ci/run replays the golden results on aarch64
+# through the interpreter found there, a 3.11).
+set(PRADIX_PYTHON 3.10 CACHE STRING "Python version to build for (3.10; others for tests only)")
 
 function(pradix_kernel_flags target)
     target_compile_options(${target} PRIVATE

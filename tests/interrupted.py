@@ -15,6 +15,7 @@ import os
 import signal
 import subprocess
 import sys
+import threading
 import time
 
 import pradix
@@ -72,3 +73,33 @@ def interrupt(call, after=0.3, timeout=60, tries=2):
                 continue
             raise AssertionError(f"unreadable report: outcome {outcome!r}, stdout {out!r}, stderr {err!r}")
         return dict(report, outcome=outcome, delay=delay, healthy=report["quick"] == eval(QUICK))
+
+
+PROLOGUE = "import signal\nsignal.signal(signal.SIGINT, signal.default_int_handler)\n"
+
+
+def interrupt_script(script, after=0.3, timeout=60):
+    """Runs `script` in a child, which prints "start" and then its outcome, and sends SIGINT `after` s after "start".
+
+    SIGINT is restored to Python's handler first.  Returns the outcome line,
+    the seconds from the signal to it, and everything the child wrote after it
+    (stdout, stderr).  A child still running after `timeout` s is killed: its
+    outcome is then whatever it printed by then ("" if nothing).
+    """
+    child = subprocess.Popen([sys.executable, "-c", PROLOGUE + script], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    watchdog = threading.Timer(timeout, child.kill)
+    watchdog.start()
+    try:
+        assert child.stdout.readline() == "start\n", child.stderr.read()
+        time.sleep(after)
+        os.kill(child.pid, signal.SIGINT)
+        sent = time.perf_counter()
+        outcome = child.stdout.readline().strip()
+        delay = time.perf_counter() - sent
+        out, err = child.stdout.read(), child.stderr.read()
+    finally:
+        watchdog.cancel()
+        child.kill()
+        child.wait()
+    return outcome, delay, out, err

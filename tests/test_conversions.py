@@ -1,4 +1,5 @@
 """What each kind of argument of the d, p and q functions accepts and refuses."""
+import json
 import subprocess
 import sys
 
@@ -109,6 +110,7 @@ def test_samplers_refuse_complex_parameters_and_sizes(call, real, complex_value)
 
 
 REPORTED = r'''
+import json
 import subprocess
 import sys
 
@@ -131,3 +133,71 @@ def test_reported_calls_are_refused_at_once():
     """The calls of the report, one of which never returned: in a child process with a time limit."""
     done = subprocess.run([sys.executable, "-c", REPORTED], capture_output=True, text=True, timeout=60)
     assert done.returncode == 0 and done.stdout == "True\n", done.stdout + done.stderr[-2000:]
+
+
+# The samplers' integers (n_trials, sizes): what operator.index takes, and
+# NumPy integers and booleans as before; every float kind is refused as a
+# Python float is.  The child computes each call through the module's entry
+# and through the binding library's dispatcher.
+INTEGERS = r'''
+import json, sys, warnings
+from decimal import Decimal
+from fractions import Fraction
+import numpy as np
+import pradix
+
+warnings.simplefilter("ignore")  # NumPy deprecates ints from one-element arrays, as before
+
+
+class OnlyInt:
+    def __int__(self):
+        return 3
+
+
+class Index:
+    def __index__(self):
+        return 3
+
+
+POSITIONS = {"n_trials": lambda f, v, e: f(pradix.rbinom, v, 0.5, engine=e),
+             "n_trials with size": lambda f, v, e: f(pradix.rbinom, v, 0.5, 4, engine=e),
+             "size": lambda f, v, e: f(pradix.rnorm, size=v, engine=e),
+             "extent": lambda f, v, e: f(pradix.rgamma, 2.0, 1.0, [2, v], e)}
+ENTRIES = {"entry": lambda fn, *a, **k: fn(*a, **k), "dispatcher": lambda fn, *a, **k: type(fn).__call__(fn, *a, **k)}
+report = {}
+for value in sys.argv[1:]:
+    for position, call in POSITIONS.items():
+        for entry, through in ENTRIES.items():
+            engine = pradix.Engine(5)
+            try:
+                got = ["value", np.asarray(call(through, eval(value), engine)).tolist()]
+            except Exception as e:
+                got = [type(e).__name__, str(e).split("Invoked with:")[0]]
+            # what the engine gives next: nothing was drawn by a refused call
+            report[f"{value}|{position}|{entry}"] = got + [pradix.runif(0.0, 1.0, engine=engine)]
+print(json.dumps(report))
+'''
+
+FLOAT_KINDS = ["np.float32(2.9)", "np.float32(3.0)", "np.float16(2.5)", "np.longdouble(3.0)", "Fraction(7, 2)",
+               "Fraction(6, 2)", "Decimal('3.5')", "Decimal(3)", "np.array(2.9)", "np.array([2.9])",
+               "np.array([3.0], dtype=np.float32)", "np.array(3, dtype=object)", "OnlyInt()"]
+INTEGER_KINDS = {"True": "1", "np.True_": "1", "np.int8(3)": "3", "np.uint64(3)": "3", "np.array(3)": "3",
+                 "np.array([3])": "3", "Index()": "3"}
+
+
+@pytest.fixture(scope="module")
+def integer_calls():
+    values = FLOAT_KINDS + list(INTEGER_KINDS) + ["3.0", "1", "3"]
+    done = subprocess.run([sys.executable, "-c", INTEGERS, *values], capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stderr[-2000:]
+    return json.loads(done.stdout)
+
+
+@pytest.mark.parametrize("position", ["n_trials", "n_trials with size", "size", "extent"])
+@pytest.mark.parametrize("value", FLOAT_KINDS + list(INTEGER_KINDS))
+def test_sampler_integers_take_what_operator_index_takes(integer_calls, position, value):
+    same_as = INTEGER_KINDS.get(value, "3.0")  # refused as a Python float is
+    for entry in ["entry", "dispatcher"]:
+        got, expected = integer_calls[f"{value}|{position}|{entry}"], integer_calls[f"{same_as}|{position}|{entry}"]
+        assert got == expected
+        assert got[0] == ("value" if value in INTEGER_KINDS else "TypeError")

@@ -1,6 +1,7 @@
 """Lane targets: every target this processor runs gives the scalar kernels'
 bits, and the module gives the same results whichever target it runs."""
 import os
+import platform
 import subprocess
 import sys
 
@@ -136,6 +137,28 @@ def test_choice():
         tk.lane_choice(None, {"sse5": True})
 
 
+def cpuinfo():
+    """The first processor's vendor and flags as Linux reports them, or None."""
+    try:
+        with open("/proc/cpuinfo", encoding="utf-8") as f:
+            fields = dict(line.split(":", 1) for line in f.read().split("\n\n")[0].splitlines() if ":" in line)
+    except OSError:
+        return None
+    fields = {k.strip(): v.strip() for k, v in fields.items()}
+    return (fields["vendor_id"], set(fields["flags"].split())) if "vendor_id" in fields else None
+
+
+@pytest.mark.skipif(platform.machine() not in ("x86_64", "AMD64") or cpuinfo() is None,
+                    reason="x86-64 Linux only")
+def test_processor_answers_as_the_kernel_does():
+    # The module asks the processor itself; Linux lists the same instruction
+    # sets, and only where it saves their registers.  (A build whose
+    # answers were all no would quietly run every call on sse2.)
+    vendor, flags = cpuinfo()
+    here = tk.processor_features()
+    assert here == {"avx2": "avx2" in flags, "avx512f": "avx512f" in flags, "amd": vendor == "AuthenticAMD"}
+
+
 @pytest.mark.parametrize("have", [set(f) for f in
                                   [(), ("avx2",), ("avx512f",), ("avx2", "avx512f"), ("amd",), ("avx2", "amd"),
                                    ("avx2", "avx512f", "amd")]],
@@ -148,6 +171,7 @@ def test_choice_on_other_processors(have, asked):
     assert tk.lane_choice(asked, {f: f in have for f in FEATURES}) == expected(asked, have)
 
 
+@pytest.mark.skipif("avx512" not in [name for name, _ in TARGETS], reason="x86-64 builds only")
 def test_choice_never_takes_avx512_unasked_off_amd():
     # The measured loser: an AVX-512 processor not made by AMD runs avx2.
     other = {"avx2": True, "avx512f": True, "amd": False}

@@ -12,9 +12,13 @@ figures docs/accuracy_<family>.png:
 2. the 51 density, distribution and quantile functions, and the densities
    and distribution functions in log mode, on random points over ordinary
    and extended parameter ranges against mpmath at 50 digits, beside SciPy
-   on the same points (tools/accuracy_functions.py); monotonicity of every
-   distribution function along x and every quantile along p; named calls;
-3. per quantile family, maps of parameter x probability showing where the
+   on the same points (tools/accuracy_functions.py);
+3. scans over whole ranges (tools/accuracy_scans.py): monotonicity of every
+   distribution function along x and every quantile along p, negative
+   quantiles, the Poisson quantile's lower tail, the binomial quantile near
+   p = 1;
+4. named calls and upper tails (tools/accuracy_examples.py);
+5. per quantile family, maps of parameter x probability showing where the
    quantile is accurate, and plots of the error against the argument
    (tools/accuracy_figures.py).
 
@@ -23,8 +27,11 @@ installed (pip install matplotlib mpmath):
 
     .venv/bin/python tools/accuracy.py [--quick]
 
-It takes a few minutes (--quick: fewer points, for trying the script; it
-writes its data and texts under /tmp/pradix-accuracy-quick instead).
+It takes about an hour (53 minutes on two shared cores; --quick: fewer
+points and parameter sets, for trying the script, some minutes; it writes
+its data and texts under /tmp/pradix-accuracy-quick instead).  --only
+measures some parts again (after a change to their measurement) and keeps
+the rest of docs/accuracy.json.
 Points are drawn from fixed seeds, so a re-run reproduces the report
 exactly for the same pradix, SciPy and mpmath.
 """
@@ -49,9 +56,11 @@ sys.path.insert(0, TOOLS)
 sys.path.insert(0, os.path.join(ROOT, "build", "testkit"))
 import _testkit as kit  # noqa: E402
 
+import accuracy_examples  # noqa: E402
 import accuracy_figures  # noqa: E402
 import accuracy_functions  # noqa: E402
 import accuracy_report  # noqa: E402
+import accuracy_scans  # noqa: E402
 
 warnings.filterwarnings("ignore")
 np.seterr(all="ignore")
@@ -134,36 +143,63 @@ def kernel_report(tables):
 
 # ---------------------------------------------------------------- everything
 
+def measure_monotone(quick, log):
+    monotone = {}
+    for code in accuracy_functions.REGIMES:
+        t1 = time.time()
+        monotone.update(accuracy_scans.monotonicity(code, every=7 if quick else 1))
+        log(f"  {code}: {time.time() - t1:.0f} s")
+    order = list(accuracy_functions.REGIMES)
+    return {k: monotone[k] for k in sorted(monotone, key=lambda n: (n[0], order.index(n[1:])))}
+
+
+# The parts of the data, in the order they are measured: (key, what the log says, measurement of (quick, log)).
+PARTS = [
+    ("kernels", "kernels on SciPy's tables", lambda quick, log: kernel_report(scipy_tables())),
+    ("functions", "functions against mpmath",
+     lambda quick, log: accuracy_functions.measure_all(*((40, 20) if quick else (300, 100)), log=log)),
+    ("monotone", "monotonicity", measure_monotone),
+    ("qpois_lower", "the Poisson quantile's lower tail",
+     lambda quick, log: accuracy_scans.qpois_lower_tail(accuracy_scans.QPOIS_RATES[::8 if quick else 1])),
+    ("qbinom_near_one", "the binomial quantile near 1",
+     lambda quick, log: accuracy_scans.qbinom_near_one(accuracy_scans.QBINOM_N[::60 if quick else 1])),
+    ("examples", "examples", lambda quick, log: accuracy_examples.measure_examples()),
+    ("upper", "upper tails", lambda quick, log: accuracy_examples.measure_upper()),
+    ("maps", "figures", lambda quick, log: accuracy_figures.build(quick, log=log)),
+]
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--quick", action="store_true", help="few points, written under /tmp, for trying the script")
+    ap.add_argument("--only", metavar="PART,...",
+                    help="measure again only these parts of docs/accuracy.json (" + ", ".join(k for k, _, _ in PARTS)
+                         + ") and write the texts from it")
     args = ap.parse_args()
-    n_points, n_extended, n_sets = (40, 20, 2) if args.quick else (300, 100, 6)
+    only = args.only.split(",") if args.only else None
+    if only and (args.quick or set(only) - {k for k, _, _ in PARTS}):
+        ap.error("--only takes part names, and not with --quick")
     t0 = time.time()
     log = lambda text: print(text, flush=True)  # noqa: E731
-    log("kernels on SciPy's tables")
-    kernels = kernel_report(scipy_tables())
-    log("functions against mpmath")
-    functions = accuracy_functions.measure_all(n_points, n_extended, log=log)
-    log("monotonicity")
-    monotone = {}
-    for i, code in enumerate(accuracy_functions.REGIMES):
-        monotone.update(accuracy_functions.monotonicity(code, n_sets, 4242 + 100 * i))
-    monotone = {k: monotone[k] for k in sorted(monotone, key=lambda n: (n[0], list(accuracy_functions.REGIMES).index(n[1:])))}
-    log("examples")
-    examples = accuracy_functions.measure_examples()
-    log("figures")
     if args.quick:
         accuracy_figures.DOCS = "/tmp/pradix-accuracy-quick"
         os.makedirs(accuracy_figures.DOCS, exist_ok=True)
-    maps = accuracy_figures.build(args.quick, log=log)
-    data = {
-        "meta": {"pradix": getattr(pradix, "__version__", "0.1.0"), "scipy": scipy.__version__,
-                 "numpy": np.__version__, "mpmath": mp.__version__, "dps": mp.mp.dps,
-                 "date": datetime.date.today().isoformat(), "minutes": round((time.time() - t0) / 60, 1),
-                 "points": n_points, "extended_points": n_extended, "tail": accuracy_functions.TAIL},
-        "kernels": kernels, "functions": functions, "monotone": monotone, "examples": examples, "maps": maps,
-    }
+    data = accuracy_report.load() if only else {}
+    for key, what, measure in PARTS:
+        if only is None or key in only:
+            log(what)
+            data[key] = measure(args.quick, log)
+    minutes = round((time.time() - t0) / 60, 1)
+    if only:
+        # The rest keeps the date and duration of its own run.
+        data["meta"]["partial"] = {"parts": only, "date": datetime.date.today().isoformat(), "minutes": minutes}
+    else:
+        data["meta"] = {"pradix": getattr(pradix, "__version__", "0.1.0"), "scipy": scipy.__version__,
+                        "numpy": np.__version__, "mpmath": mp.__version__, "dps": mp.mp.dps,
+                        "date": datetime.date.today().isoformat(), "minutes": minutes,
+                        "points": 40 if args.quick else 300, "extended_points": 20 if args.quick else 100,
+                        "tail": accuracy_functions.TAIL, "scan": accuracy_scans.scan_meta()}
+    data = {k: data[k] for k in ["meta"] + [k for k, _, _ in PARTS]}
     if args.quick:
         out = accuracy_figures.DOCS
         path = os.path.join(out, "accuracy.json")

@@ -21,7 +21,8 @@ from matplotlib.patches import Patch  # noqa: E402
 
 import pradix  # noqa: E402
 from accuracy_functions import abs_err, density_err, rel_err  # noqa: E402
-from accuracy_refs import REFS, M, beta_pdf, gamma_pdf, least_k, ncdf, newton_root, t_cdf, t_pdf  # noqa: E402
+from accuracy_refs import (REFS, M, beta_pdf, bracketed_root, gamma_pdf, least_k, ncdf, newton_root, t_cdf,  # noqa: E402
+                            t_pdf)
 
 P_GRID = ([10.0 ** -k for k in (300, 200, 100, 50, 30, 20, 15, 12, 10, 7, 5, 3, 2)]
           + [0.1, 0.3, 0.5, 0.7, 0.9]
@@ -32,9 +33,10 @@ P_LABELS = ([f"1e-{k}" for k in (300, 200, 100, 50, 30, 20, 15, 12, 10, 7, 5, 3,
 # Okabe and Ito's palette, told apart with every common colour vision deficiency.
 SERIES = ["#0072B2", "#D55E00", "#009E73", "#CC79A7", "#E69F00", "#56B4E9", "#000000"]
 # Map classes: relative error <= 1e-13, <= 1e-10, <= 1e-6, worse (0 or an infinity for a finite nonzero root
-# included), NaN, no reference.
-CLASS_COLORS = ["#0072B2", "#56B4E9", "#F0E442", "#D55E00", "#000000", "#FFFFFF"]
-CLASS_NAMES = ["<= 1e-13", "<= 1e-10", "<= 1e-6", "worse", "NaN", "no reference"]
+# included), negative (a distribution without negative values), NaN, no reference.
+CLASS_COLORS = ["#0072B2", "#56B4E9", "#F0E442", "#D55E00", "#CC79A7", "#000000", "#FFFFFF"]
+CLASS_NAMES = ["<= 1e-13", "<= 1e-10", "<= 1e-6", "worse", "negative", "NaN", "no reference"]
+NEGATIVE, NAN, NO_REFERENCE = 4, 5, 6
 
 # One vertical scale for every error plot: exact results at the floor, finite errors up to TOP, and above it
 # marked bands for errors beyond TOP, for results of 0 or an infinity where the true value is finite, and for NaN.
@@ -42,11 +44,15 @@ FLOOR, TOP = 1e-18, 1e20
 BANDS = {"beyond": (1e23, "^", f"> {TOP:.0e}"), "inf": (1e26, "s", "0 or inf"), "nan": (1e29, "x", "NaN")}
 
 
-def classify(err):
+def classify(err, got=0.0, positive=False):
+    """The class of a result with error err; a negative result of a
+    distribution without negative values has a class of its own."""
     if err is None:
-        return 5
+        return NO_REFERENCE
     if math.isnan(err):
-        return 4
+        return NAN
+    if positive and got < 0:
+        return NEGATIVE
     for c, b in enumerate((1e-13, 1e-10, 1e-6)):
         if err <= b:
             return c
@@ -54,7 +60,7 @@ def classify(err):
 
 
 def counts(classes):
-    return [int((classes == k).sum()) for k in range(5)], int(classes.size - (classes == 5).sum())
+    return [int((classes == k).sum()) for k in range(NO_REFERENCE)], int(classes.size - (classes == NO_REFERENCE).sum())
 
 
 # ---------------------------------------------------------------- maps
@@ -72,22 +78,22 @@ def map_over(params, cell):
 
 def quantile_map(q_ours, q_scipy, cdf, pdf, params, transform, floor=None):
     """Classes for a continuous quantile; errors relative to max(|q|, floor)
-    when a floor is given."""
-    middle = {"log": 1.0, "logit": 0.5}.get(transform, 0.0)
+    when a floor is given.  A transform of log or logit means a
+    distribution without negative values."""
+    positive = transform in ("log", "logit")
 
     def cell(p, prm):
         s, o = float(q_scipy(p, *prm)), float(q_ours(p, *prm))
         # From SciPy's answer, from pradix's, else the end of the support when the root lies beyond the doubles
-        # next to it (both answers are then often that end), else from the middle by damped steps.
-        ref = None
-        for start, steps in ((s, 40), (o, 40), (None, 0), (middle, 400)):
-            if start is None:
-                ref = beyond_doubles(lambda x: cdf(x, *prm), p, transform)
-            else:
-                ref = newton_root(lambda x: cdf(x, *prm), lambda x: pdf(x, *prm), p, start, transform, steps)
+        # next to it (both answers are then often that end), else by bracketing from the middle.
+        c, d = (lambda x: cdf(x, *prm)), (lambda x: pdf(x, *prm))
+        for find in (lambda: newton_root(c, d, p, s, transform), lambda: newton_root(c, d, p, o, transform),
+                     lambda: beyond_doubles(c, p, transform), lambda: bracketed_root(c, d, p, transform)):
+            ref = find()
             if ref is not None:
-                return classify(rel_err(o, ref, floor)), classify(rel_err(s, ref, floor))
-        return 5, 5
+                return (classify(rel_err(o, ref, floor), o, positive),
+                        classify(rel_err(s, ref, floor), s, positive))
+        return NO_REFERENCE, NO_REFERENCE
 
     return map_over(params, cell)
 
@@ -107,19 +113,19 @@ def beyond_doubles(cdf, p, transform):
 
 
 def discrete_map(q_ours, q_scipy, cdf, params):
-    """Classes for a discrete quantile: 0 exact, 3 wrong, 4 NaN, 5 no reference."""
+    """Classes for a discrete quantile: exact, wrong, negative, NaN, no reference."""
     def cell(p, prm):
         s, o = float(q_scipy(p, *prm)), float(q_ours(p, *prm))
         k = least_k(lambda kk: cdf(kk, *prm), p, s if s == s else o)
         if k is None:
-            return 5, 5
-        return tuple(0 if v == k else (4 if math.isnan(v) else 3) for v in (o, s))
+            return NO_REFERENCE, NO_REFERENCE
+        return tuple(0 if v == k else NAN if math.isnan(v) else NEGATIVE if v < 0 else 3 for v in (o, s))
 
     return map_over(params, cell)
 
 
 def draw_map(ax, classes, xlabels, title, xlabel):
-    ax.imshow(classes, cmap=ListedColormap(CLASS_COLORS), norm=BoundaryNorm(np.arange(-0.5, 6.5), 6),
+    ax.imshow(classes, cmap=ListedColormap(CLASS_COLORS), norm=BoundaryNorm(np.arange(-0.5, 7.5), 7),
               aspect="auto", interpolation="nearest", origin="lower")
     ax.set_yticks(range(len(P_GRID)))
     ax.set_yticklabels(P_LABELS, fontsize=6)
@@ -132,9 +138,10 @@ def draw_map(ax, classes, xlabels, title, xlabel):
 
 
 def class_legend(fig, discrete=False):
-    keep = ((0, "exact"), (3, "wrong"), (4, "NaN"), (5, "no reference")) if discrete else enumerate(CLASS_NAMES)
+    keep = (((0, "exact"), (3, "wrong"), (NEGATIVE, "negative"), (NAN, "NaN"), (NO_REFERENCE, "no reference"))
+            if discrete else enumerate(CLASS_NAMES))
     handles = [Patch(facecolor=CLASS_COLORS[k], edgecolor="black", linewidth=0.5, label=n) for k, n in keep]
-    fig.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, 0.0), ncol=6, fontsize=7, frameon=False)
+    fig.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, 0.0), ncol=7, fontsize=7, frameon=False)
 
 
 # ---------------------------------------------------------------- error curves
@@ -233,8 +240,8 @@ def g3(v):
 
 def gamma_figure(stats, npts, ncol):
     gamma_cdf, invgamma_cdf = REFS["gamma"][1], REFS["invgamma"][1]
-    shapes = np.geomspace(0.01, 1e6, ncol)
-    dofs = np.geomspace(0.1, 1e6, ncol)
+    shapes = np.geomspace(0.01, 1e15, ncol)
+    dofs = np.geomspace(0.1, 1e15, ncol)
     maps = []
     for name, q_ours, q_scipy, cdf, pdf, params, labels, xlabel in (
             ("qgamma(p, shape, 1)", lambda p, a: pradix.qgamma(p, a, 1.0), lambda p, a: sc.gammaincinv(a, p),
@@ -275,7 +282,7 @@ def gamma_figure(stats, npts, ncol):
 
 def beta_figure(stats, npts, ncol):
     beta_cdf = REFS["beta"][1]
-    avals = np.geomspace(0.05, 5000, max(6, ncol * 3 // 4))
+    avals = np.geomspace(0.05, 1e15, max(6, ncol * 3 // 4))
     maps = []
     for b in (0.1, 0.5, 5.0, 500.0):
         o, s = quantile_map(lambda p, a, b: pradix.qbeta(p, a, b), lambda p, a, b: sc.betaincinv(a, b, p),
@@ -309,7 +316,7 @@ def beta_figure(stats, npts, ncol):
 
 def f_figure(stats, npts, ncol):
     f_pdf, f_cdf = REFS["f"]
-    df1s = np.geomspace(0.1, 5000, max(6, ncol * 3 // 4))
+    df1s = np.geomspace(0.1, 1e15, max(6, ncol * 3 // 4))
     maps = []
     for d2 in (0.5, 5.0, 1000.0):
         o, s = quantile_map(lambda p, a, b: pradix.qf(p, a, b), lambda p, a, b: st.f.ppf(p, a, b), f_cdf, f_pdf,
@@ -343,7 +350,7 @@ def f_figure(stats, npts, ncol):
 
 
 def t_figure(stats, npts, ncol):
-    dofs = np.geomspace(0.1, 1e6, ncol)
+    dofs = np.geomspace(0.1, 1e15, ncol)
     o, s = quantile_map(lambda p, n: pradix.qt(p, n), lambda p, n: st.t.ppf(p, n), lambda x, n: t_cdf(x, n),
                         lambda x, n: t_pdf(x, n), [(n,) for n in dofs], "none", floor=1.0)
     stats.append(("qt(p, dof)", o, s, "accuracy_t.png", "Student's t"))
@@ -371,7 +378,7 @@ def t_figure(stats, npts, ncol):
 
 
 def normal_figure(stats, npts, ncol):
-    sigmas = np.geomspace(0.01, 1000, ncol)
+    sigmas = np.geomspace(0.01, 1000, ncol * 2 // 3)
     o, s = quantile_map(lambda p, sg: pradix.qlnorm(p, 0.0, sg), lambda p, sg: st.lognorm.ppf(p, sg),
                         lambda x, sg: ncdf(mp.log(x) / M(sg)), lambda x, sg: mp.npdf(mp.log(x), 0, M(sg)) / x,
                         [(sg,) for sg in sigmas], "log")
@@ -463,8 +470,10 @@ def closed_figure(stats, npts):
     for j, (label, fo, fs, ref, fl) in enumerate(closed):
         for i, p in enumerate(P_GRID):
             r = ref(p)
-            oc[i, j] = classify(rel_err(float(fo(p)), r, fl))
-            scl[i, j] = classify(rel_err(float(fs(p)), r, fl))
+            o, s = float(fo(p)), float(fs(p))
+            positive = fl is None and label.startswith(("qexp", "qweibull"))
+            oc[i, j] = classify(rel_err(o, r, fl), o, positive)
+            scl[i, j] = classify(rel_err(s, r, fl), s, positive)
     stats.append(("closed forms", oc, scl, "accuracy_closed.png", "Closed forms"))
     curves = []
     xs = np.geomspace(1e-300, 0.5, npts)
@@ -484,7 +493,7 @@ def closed_figure(stats, npts):
 def build(quick, log=print):
     """All figures; the maps' class counts as rows for docs/accuracy.json."""
     npts = 40 if quick else 80
-    ncol = 8 if quick else 16
+    ncol = 8 if quick else 24
     stats = []
     t0 = time.time()
     for name, fn in (("gamma", lambda: gamma_figure(stats, npts, ncol)), ("beta", lambda: beta_figure(stats, npts, ncol)),

@@ -1,9 +1,9 @@
 """The 51 density, distribution and quantile functions against 50-digit
 references, for tools/accuracy.py: errors on random points over ordinary
-and extended parameter ranges (log modes included, SciPy beside),
-monotonicity of every distribution function along x and every quantile
-along p, and a list of named calls.  Everything returned is plain data
-(numbers, strings, lists, dicts) for docs/accuracy.json."""
+and extended parameter ranges (log modes included, SciPy beside), and the
+parameter ranges themselves (tools/accuracy_scans.py scans them whole).
+Everything returned is plain data (numbers, strings, lists, dicts) for
+docs/accuracy.json."""
 import math
 import time
 
@@ -25,57 +25,110 @@ def logu(r, lo, hi, n):
     return np.exp(r.uniform(np.log(lo), np.log(hi), n))
 
 
-def loc_scale(sigma_lo, sigma_hi, mu=3.0):
-    return lambda r, n: (r.uniform(-mu, mu, n), logu(r, sigma_lo, sigma_hi, n))
+# A parameter's range: how random points draw it and which values the scans
+# of tools/accuracy_scans.py take from it.
+#   ("lin", lo, hi)   uniform in [lo, hi] (locations);
+#   ("log", lo, hi)   log-uniform in [lo, hi] (scales, shapes, degrees of freedom, rates);
+#   ("count", lo, hi) log-uniform rounded down to an integer (n_trials);
+#   ("prob",)         uniform in (0, 1);
+#   ("above", lo, hi) the previous parameter plus a log-uniform width (uniform's b).
+def draw(specs, r, n):
+    out = []
+    for spec in specs:
+        kind = spec[0]
+        if kind == "lin":
+            out.append(r.uniform(spec[1], spec[2], n))
+        elif kind == "prob":
+            out.append(r.uniform(0, 1, n))
+        elif kind == "count":
+            out.append(np.floor(logu(r, spec[1], spec[2], n)).astype(np.int64))
+        elif kind == "above":
+            out.append(out[-1] + logu(r, spec[1], spec[2], n))
+        else:
+            out.append(logu(r, spec[1], spec[2], n))
+    return tuple(out)
 
 
-def shapes(lo, hi, scale=(0.1, 10)):
-    return lambda r, n: (logu(r, lo, hi, n), logu(r, *scale, n))
+def log_grid(lo, hi):
+    """Both ends and the powers of 10 between them, at every half decade when
+    the range spans at most 8 decades."""
+    step = 0.5 if math.log10(hi / lo) <= 8 else 1.0
+    k = np.arange(math.ceil(math.log10(lo) / step), math.floor(math.log10(hi) / step) + 1) * step
+    return np.unique(np.concatenate([[lo, hi], 10.0 ** k]))
 
 
-# Per distribution: (regime name, parameters in words, sampler of n parameter tuples).
+def grid(specs):
+    """Parameter sets spanning the ranges: every combination of a few values
+    of each parameter, the ends included."""
+    axes = []
+    for spec in specs:
+        kind = spec[0]
+        if kind == "lin":
+            axes.append(np.linspace(spec[1], spec[2], 5))
+        elif kind == "prob":
+            axes.append(np.array([0.001, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.999]))
+        elif kind == "count":
+            axes.append(np.unique(np.floor(log_grid(spec[1], spec[2])).astype(np.int64)))
+        else:
+            axes.append(log_grid(spec[1], spec[2]))
+    sets = [[]]
+    for spec, values in zip(specs, axes):
+        if spec[0] == "above":
+            sets = [s + [float(s[-1] + v)] for s in sets for v in values]
+        else:
+            sets = [s + [v.item()] for s in sets for v in values]
+    return sets
+
+
+LOC = ("lin", -3, 3)
+WIDE_LOC = ("lin", -1000, 1000)
+SCALE = ("log", 0.1, 10)
+
+# Per distribution: (regime name, parameters in words, parameter ranges).
 # The first regime of each is the ordinary one; the others reach where the methods fail.
 REGIMES = {
-    "norm": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", loc_scale(0.1, 10)),
-             ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", loc_scale(10, 1000, 1000))],
-    "bern": [("ordinary", "prob in (0, 1)", lambda r, n: (r.uniform(0, 1, n),))],
-    "beta": [("ordinary", "a, b in [0.1, 500]", lambda r, n: (logu(r, 0.1, 500, n), logu(r, 0.1, 500, n))),
-             ("small b", "a in [1, 1e4], b in [0.1, 1]", lambda r, n: (logu(r, 1, 1e4, n), logu(r, 0.1, 1, n))),
-             ("wide", "a, b in [0.1, 1e15]", lambda r, n: (logu(r, 0.1, 1e15, n), logu(r, 0.1, 1e15, n)))],
-    "binom": [("ordinary", "n_trials in [1, 2000], prob in (0, 1)",
-               lambda r, n: (np.floor(logu(r, 1, 2000, n)).astype(np.int64), r.uniform(0, 1, n))),
-              ("large", "n_trials in [2000, 1e4], prob in (0, 1)",
-               lambda r, n: (np.floor(logu(r, 2000, 1e4, n)).astype(np.int64), r.uniform(0, 1, n)))],
-    "cauchy": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", loc_scale(0.1, 10)),
-               ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", loc_scale(10, 1000, 1000))],
-    "chisq": [("ordinary", "dof in [0.2, 2000]", lambda r, n: (logu(r, 0.2, 2000, n),)),
-              ("small", "dof in [0.1, 1]", lambda r, n: (logu(r, 0.1, 1, n),)),
-              ("large", "dof in [2000, 1e6]", lambda r, n: (logu(r, 2000, 1e6, n),))],
-    "exp": [("ordinary", "rate in [0.05, 20]", lambda r, n: (logu(r, 0.05, 20, n),)),
-            ("wide", "rate in [1e-15, 1e15]", lambda r, n: (logu(r, 1e-15, 1e15, n),))],
-    "f": [("ordinary", "df1, df2 in [0.5, 1000]", lambda r, n: (logu(r, 0.5, 1000, n), logu(r, 0.5, 1000, n))),
-          ("small", "df1, df2 in [0.1, 0.5]", lambda r, n: (logu(r, 0.1, 0.5, n), logu(r, 0.1, 0.5, n))),
-          ("wide", "df1, df2 in [0.1, 1e6]", lambda r, n: (logu(r, 0.1, 1e6, n), logu(r, 0.1, 1e6, n)))],
-    "gamma": [("ordinary", "shape in [0.1, 1000], scale in [0.1, 10]", shapes(0.1, 1000)),
-              ("large", "shape in [1000, 1e15], scale in [0.1, 10]", shapes(1000, 1e15))],
-    "invgamma": [("ordinary", "shape in [0.1, 1000], scale in [0.1, 10]", shapes(0.1, 1000)),
-                 ("large", "shape in [1000, 1e15], scale in [0.1, 10]", shapes(1000, 1e15))],
-    "laplace": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", loc_scale(0.1, 10)),
-                ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", loc_scale(10, 1000, 1000))],
-    "lnorm": [("ordinary", "mu in [-3, 3], sigma in [0.1, 3]", loc_scale(0.1, 3)),
-              ("wide", "mu in [-3, 3], sigma in [3, 1000]", loc_scale(3, 1000))],
-    "logis": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", loc_scale(0.1, 10)),
-              ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", loc_scale(10, 1000, 1000))],
-    "pois": [("ordinary", "rate in [0.01, 1e4]", lambda r, n: (logu(r, 0.01, 1e4, n),)),
-             ("large", "rate in [1e4, 1e15]", lambda r, n: (logu(r, 1e4, 1e15, n),))],
-    "t": [("ordinary", "dof in [1, 1000]", lambda r, n: (logu(r, 1, 1000, n),)),
-          ("small", "dof in [0.1, 1]", lambda r, n: (logu(r, 0.1, 1, n),)),
-          ("large", "dof in [1000, 1e6]", lambda r, n: (logu(r, 1000, 1e6, n),))],
-    "unif": [("ordinary", "a in [-3, 3], b - a in [0.1, 10]",
-              lambda r, n: (lambda a: (a, a + logu(r, 0.1, 10, n)))(r.uniform(-3, 3, n)))],
-    "weibull": [("ordinary", "shape in [0.2, 20], scale in [0.3, 3]", shapes(0.2, 20, (0.3, 3))),
-                ("wide", "shape in [0.1, 100], scale in [0.01, 100]", shapes(0.1, 100, (0.01, 100)))],
+    "norm": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", [LOC, SCALE]),
+             ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", [WIDE_LOC, ("log", 10, 1000)])],
+    "bern": [("ordinary", "prob in (0, 1)", [("prob",)])],
+    "beta": [("ordinary", "a, b in [0.1, 500]", [("log", 0.1, 500), ("log", 0.1, 500)]),
+             ("small b", "a in [1, 1e4], b in [0.1, 1]", [("log", 1, 1e4), ("log", 0.1, 1)]),
+             ("wide", "a, b in [0.1, 1e15]", [("log", 0.1, 1e15), ("log", 0.1, 1e15)])],
+    "binom": [("ordinary", "n_trials in [1, 2000], prob in (0, 1)", [("count", 1, 2000), ("prob",)]),
+              ("large", "n_trials in [2000, 1e4], prob in (0, 1)", [("count", 2000, 1e4), ("prob",)])],
+    "cauchy": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", [LOC, SCALE]),
+               ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", [WIDE_LOC, ("log", 10, 1000)])],
+    "chisq": [("ordinary", "dof in [0.2, 2000]", [("log", 0.2, 2000)]),
+              ("small", "dof in [0.1, 1]", [("log", 0.1, 1)]),
+              ("large", "dof in [2000, 1e6]", [("log", 2000, 1e6)]),
+              ("huge", "dof in [1e6, 1e15]", [("log", 1e6, 1e15)])],
+    "exp": [("ordinary", "rate in [0.05, 20]", [("log", 0.05, 20)]),
+            ("wide", "rate in [1e-15, 1e15]", [("log", 1e-15, 1e15)])],
+    "f": [("ordinary", "df1, df2 in [0.5, 1000]", [("log", 0.5, 1000), ("log", 0.5, 1000)]),
+          ("small", "df1, df2 in [0.1, 0.5]", [("log", 0.1, 0.5), ("log", 0.1, 0.5)]),
+          ("wide", "df1, df2 in [0.1, 1e6]", [("log", 0.1, 1e6), ("log", 0.1, 1e6)]),
+          ("huge", "df1, df2 in [0.1, 1e15]", [("log", 0.1, 1e15), ("log", 0.1, 1e15)])],
+    "gamma": [("ordinary", "shape in [0.1, 1000], scale in [0.1, 10]", [("log", 0.1, 1000), SCALE]),
+              ("large", "shape in [1000, 1e15], scale in [0.1, 10]", [("log", 1000, 1e15), SCALE])],
+    "invgamma": [("ordinary", "shape in [0.1, 1000], scale in [0.1, 10]", [("log", 0.1, 1000), SCALE]),
+                 ("large", "shape in [1000, 1e15], scale in [0.1, 10]", [("log", 1000, 1e15), SCALE])],
+    "laplace": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", [LOC, SCALE]),
+                ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", [WIDE_LOC, ("log", 10, 1000)])],
+    "lnorm": [("ordinary", "mu in [-3, 3], sigma in [0.1, 3]", [LOC, ("log", 0.1, 3)]),
+              ("wide", "mu in [-3, 3], sigma in [3, 1000]", [LOC, ("log", 3, 1000)])],
+    "logis": [("ordinary", "mu in [-3, 3], sigma in [0.1, 10]", [LOC, SCALE]),
+              ("wide", "mu in [-1000, 1000], sigma in [10, 1000]", [WIDE_LOC, ("log", 10, 1000)])],
+    "pois": [("ordinary", "rate in [0.01, 1e4]", [("log", 0.01, 1e4)]),
+             ("large", "rate in [1e4, 1e15]", [("log", 1e4, 1e15)])],
+    "t": [("ordinary", "dof in [1, 1000]", [("log", 1, 1000)]),
+          ("small", "dof in [0.1, 1]", [("log", 0.1, 1)]),
+          ("large", "dof in [1000, 1e6]", [("log", 1000, 1e6)]),
+          ("huge", "dof in [1e6, 1e15]", [("log", 1e6, 1e15)])],
+    "unif": [("ordinary", "a in [-3, 3], b - a in [0.1, 10]", [LOC, ("above", 0.1, 10)])],
+    "weibull": [("ordinary", "shape in [0.2, 20], scale in [0.3, 3]", [("log", 0.2, 20), ("log", 0.3, 3)]),
+                ("wide", "shape in [0.1, 100], scale in [0.01, 100]", [("log", 0.1, 100), ("log", 0.01, 100)])],
 }
+# Distributions without negative values: a negative quantile is a failure of its own.
+POSITIVE = ("bern", "beta", "binom", "chisq", "exp", "f", "gamma", "invgamma", "lnorm", "pois", "weibull")
 
 SCIPY = {
     "norm": lambda m, s: st.norm(m, s), "bern": lambda p: st.bernoulli(p), "beta": lambda a, b: st.beta(a, b),
@@ -223,11 +276,11 @@ def scipy_summary(errors):
 
 
 def measure_regime(code, regime, n_points, seed):
-    name, desc, sampler = regime
+    name, desc, specs = regime
     pdf, cdf = REFS[code]
     disc = code in DISCRETE
     rng = np.random.default_rng(seed)
-    params = sampler(rng, n_points)
+    params = draw(specs, rng, n_points)
     u = 1 / (1 + np.exp(-rng.uniform(-LOGIT, LOGIT, n_points)))
     if code == "bern":
         x = rng.integers(-1, 3, n_points)
@@ -303,7 +356,9 @@ def measure_regime(code, regime, n_points, seed):
         es = [math.nan if math.isnan(sp[i]) else (0.0 if sp[i] == float(q_ref[i]) else math.inf)
               for i in range(len(q_rows))]
         out["q"] = summarise(eo, calls, got, q_ref)
+        # Wrong results are counted whole; 0-or-inf counts the infinite ones among them.
         out["q"]["wrong"] = out["q"].pop("inf")
+        out["q"]["inf"] = int(np.isinf(got).sum())
         out["q"]["scipy"] = scipy_summary(es)
         out["q"]["scipy"]["wrong"] = int(np.isinf(es).sum())
     else:
@@ -312,6 +367,14 @@ def measure_regime(code, regime, n_points, seed):
         es = [rel_err(sp[i], q_ref[i], floors[i]) for i in range(len(q_rows))]
         out["q"] = summarise(eo, calls, got, q_ref)
         out["q"]["scipy"] = scipy_summary(es)
+    # Negative results of a distribution without negative values are a class of their own (taken out of the
+    # 0-or-inf count when they are -inf).
+    negative = [i for i in range(len(q_rows)) if got[i] < 0] if code in POSITIVE else []
+    out["q"]["negative"] = len(negative)
+    out["q"]["inf"] -= sum(1 for i in negative if math.isinf(got[i]))
+    if negative:
+        i = negative[0]
+        out["q"]["negative_case"] = {"call": calls[i], "got": float(got[i]), "ref": mp.nstr(q_ref[i], 17)}
     return out
 
 
@@ -346,8 +409,9 @@ def measure_at(code, kind, values):
 
 def shown_call(code, kind, worst):
     """The worst call with its arguments rounded to as few digits (4, 6, 9,
-    or all) as keep its error within a factor 10, measured again there, so
-    that it can be typed."""
+    or all 17, which are the measured arguments themselves) as reproduce at
+    least half of its error, measured again there, so that it can be typed
+    and shows what the table states."""
     args = parse_args(worst["call"])
     flag = {"ld": "log=True", "lp": "log_p=True"}.get(kind, "")
     for digits in (4, 6, 9, 17):
@@ -355,166 +419,11 @@ def shown_call(code, kind, worst):
         got, ref, err = measure_at(code, kind, values)
         if err is None:
             continue
-        close = (err >= worst["err"] / 10) if math.isfinite(worst["err"]) else err == worst["err"]
+        close = (err >= worst["err"] / 2) if math.isfinite(worst["err"]) else err == worst["err"]
         if close or digits == 17:
             return {"call": call_text(kind[-1] + code, list(texts), flag), "got": got,
                     "ref": None if ref is None else mp.nstr(ref, 17), "err": err}
     return dict(worst)
-
-
-# ---------------------------------------------------------------- monotonicity
-
-P_STEPS = np.unique(np.concatenate([np.geomspace(1e-300, 1e-3, 200), np.linspace(1e-3, 1 - 1e-3, 300),
-                                    1 - np.geomspace(1e-3, 1e-16, 100)]))
-U_STEPS = 1 / (1 + np.exp(-np.linspace(-LOGIT, LOGIT, 600)))
-
-
-def x_steps(code, params):
-    """Increasing points spanning the distribution from probability 1e-12 to
-    1 - 1e-12: SciPy's quantiles, and for the discrete distributions all
-    integers when they are few, else a spread plus runs of consecutive
-    integers in both tails and the body."""
-    if code == "bern":
-        return np.array([-1, 0, 1, 2])
-    x = scipy_call(code, "q", U_STEPS, [np.full(U_STEPS.shape, v) for v in params])
-    x = x[np.isfinite(x)]
-    if code not in DISCRETE:
-        return np.unique(x)
-    lo, hi = int(x.min()), int(x.max())
-    if hi - lo <= 3000:
-        return np.arange(lo, hi + 1)
-    runs = [np.arange(int(v), int(v) + 100) for v in np.quantile(x, [0.01, 0.25, 0.5, 0.75, 0.99])]
-    return np.unique(np.concatenate([x.astype(np.int64)] + runs))
-
-
-def monotonicity(code, n_sets, seed):
-    """Decreases of p along x and of q along p, over parameter sets from every regime."""
-    out = {}
-    for kind in "pq":
-        name = kind + code
-        steps = drops = sets = 0
-        worst = None
-        for r, regime in enumerate(REGIMES[code]):
-            rng = np.random.default_rng(seed + r)
-            params = regime[2](rng, n_sets)
-            for j in range(n_sets):
-                prm = [p[j].item() for p in params]
-                arg = x_steps(code, prm) if kind == "p" else P_STEPS
-                v = np.asarray(getattr(pradix, name)(arg, *prm), float)
-                keep = ~np.isnan(v)
-                a, v = arg[keep], v[keep]
-                if v.size < 2:
-                    continue
-                sets += 1
-                steps += v.size - 1
-                d = v[:-1] - v[1:]
-                bad = np.flatnonzero(d > 0)
-                drops += bad.size
-                if bad.size:
-                    if kind == "p":
-                        size = d[bad]
-                    else:
-                        floor = q_floor(code, prm) or 0.0
-                        size = d[bad] / np.maximum(np.maximum(np.abs(v[:-1][bad]), np.abs(v[1:][bad])), floor)
-                        size = np.where(np.isnan(size), np.inf, size)
-                    i = int(np.argmax(size))
-                    if worst is None or size[i] > worst["size"]:
-                        k = int(bad[i])
-                        pr = ", ".join(num(t) for t in prm)
-                        worst = {"size": float(size[i]),
-                                 "first": f"{name}({num(a[k])}, {pr})", "first_value": float(v[k]),
-                                 "second": f"{name}({num(a[k + 1])}, {pr})", "second_value": float(v[k + 1])}
-        out[name] = {"sets": sets, "steps": int(steps), "drops": int(drops), "worst": worst}
-    return out
-
-
-# ---------------------------------------------------------------- named calls
-
-def q_root(code, p, *prm, transform="log"):
-    pdf, cdf = REFS[code]
-    start = float(scipy_call(code, "q", np.array([p]), [np.array([v]) for v in prm])[0])
-    return newton_root(lambda t: cdf(t, *prm), lambda t: pdf(t, *prm), p, start, transform)
-
-
-def t_root(p, n):
-    return q_root("t", p, n, transform="none")
-
-
-# (call, pradix value, reference (mpf), error measure, what the method does there).  The reference for the
-# discrete quantiles is the least k with F(k) >= p.
-EXAMPLES = [
-    ("qt(0.7, 0.8)", lambda: pradix.qt(0.7, 0.8), lambda: t_root(0.7, 0.8), "rel",
-     "the closed-form body of qt below 1 degree of freedom"),
-    ("qt(0.5, 0.6)", lambda: pradix.qt(0.5, 0.6), lambda: M(0), "abs",
-     "for 1/2 < dof < 0.9 the tail corrections need not settle"),
-    ("qt(0.3, 0.4)", lambda: pradix.qt(0.3, 0.4), lambda: t_root(0.3, 0.4), "rel",
-     "dof <= 1/2: the approximation's constants are not finite"),
-    ("qt(8e-17, 10)", lambda: pradix.qt(8e-17, 10.0), lambda: t_root(8e-17, 10.0), "rel",
-     "the tail branch's start is far off below p of about 1e-16"),
-    ("qbinom(1 - 1e-12, 2000, 0.5)", lambda: pradix.qbinom(1 - 1e-12, 2000, 0.5),
-     lambda: M(least_k(lambda k: REFS["binom"][1](k, 2000, 0.5), 1 - 1e-12, 1157)), "rel",
-     "the sum of masses stops short of p close to 1 and the search runs to n_trials"),
-    ("qpois(1e-4, 31.62)", lambda: pradix.qpois(1e-4, 31.62),
-     lambda: M(least_k(lambda k: REFS["pois"][1](k, 31.62), 1e-4, 13)), "rel",
-     "the search starts above the answer (from a normal approximation) and steps back only once"),
-    ("qpois(1e-17, 1e6)", lambda: pradix.qpois(1e-17, 1e6),
-     lambda: M(least_k(lambda k: REFS["pois"][1](k, 1e6), 1e-17, 991500)), "rel",
-     "the normal start is -inf below p of about 1e-16, and the search cannot reach the answer"),
-    ("ppois(9, 28.18)", lambda: pradix.ppois(9, 28.18), lambda: REFS["pois"][1](9, 28.18), "rel",
-     "above ppois(10, 28.18): the incomplete gamma window loses the far lower tail"),
-    ("ppois(10, 28.18)", lambda: pradix.ppois(10, 28.18), lambda: REFS["pois"][1](10, 28.18), "rel",
-     "below ppois(9, 28.18): the distribution function decreases there"),
-    ("ppois(10**15, 1e15)", lambda: pradix.ppois(10 ** 15, 1e15), lambda: REFS["pois"][1](10 ** 15, 1e15), "abs",
-     "the incomplete gamma function for shapes far beyond its window"),
-    ("pgamma(65, 32.5, 1)", lambda: pradix.pgamma(65.0, 32.5, 1.0), lambda: REFS["gamma"][1](65.0, 32.5, 1.0), "abs",
-     "the mass outside the quadrature window around the mode is left out"),
-    ("pchisq(1e-17, 0.1)", lambda: pradix.pchisq(1e-17, 0.1), lambda: REFS["chisq"][1](1e-17, 0.1), "abs",
-     "points below 2^-52 count as 0, where a small dof still has much of its mass"),
-    ("pweibull(1e-17, 0.1, 1)", lambda: pradix.pweibull(1e-17, 0.1, 1.0), lambda: REFS["weibull"][1](1e-17, 0.1, 1),
-     "abs", "points below 2^-52 count as 0"),
-    ("pbeta(1 - 2**-53, 1000, 0.1)", lambda: pradix.pbeta(1 - 2.0 ** -53, 1000.0, 0.1),
-     lambda: REFS["beta"][1](1 - 2.0 ** -53, 1000.0, 0.1), "abs",
-     "a point within 2^-52 of 1 counts as 1, where a small b still leaves mass above it"),
-    ("dlnorm(2.8e-31, 0, 10)", lambda: pradix.dlnorm(2.8e-31, 0.0, 10.0), lambda: REFS["lnorm"][0](2.8e-31, 0, 10),
-     "rel", "log x below 2^-52 is -inf, so a log-normal density with a wide sigma is lost there"),
-    ("dcauchy(-31830986.1, 2.5, 0.1, log=True)", lambda: pradix.dcauchy(-31830986.1, 2.5, 0.1, log=True),
-     lambda: mp.log(REFS["cauchy"][0](-31830986.1, 2.5, 0.1)), "log",
-     "the log modes take the logarithm of the value, and logarithms below 2^-52 are -inf"),
-    ("pnorm(-9)", lambda: pradix.pnorm(-9.0), lambda: REFS["norm"][1](-9.0, 0, 1), "rel",
-     "formed as 1 + erf: the lower tail cancels"),
-    ("plogis(-37, 0, 1)", lambda: pradix.plogis(-37.0, 0.0, 1.0), lambda: REFS["logis"][1](-37.0, 0, 1), "rel",
-     "formed as 1 + tanh: the lower tail cancels"),
-    ("qnorm(1e-12)", lambda: pradix.qnorm(1e-12), lambda: q_root("norm", 1e-12, 0.0, 1.0, transform="none"), "rel",
-     "erfinv(2p - 1): the difference 2p - 1 keeps few digits of p"),
-    ("qnorm(5e-17)", lambda: pradix.qnorm(5e-17), lambda: q_root("norm", 5e-17, 0.0, 1.0, transform="none"), "rel",
-     "2p - 1 rounds to -1"),
-    ("qlogis(1e-17, 0, 1)", lambda: pradix.qlogis(1e-17, 0.0, 1.0), lambda: mp.log(M(1e-17)) - mp.log1p(-M(1e-17)),
-     "rel", "log(p / (1 - p)): logarithms below 2^-52 are -inf"),
-    ("qexp(1e-20, 1)", lambda: pradix.qexp(1e-20, 1.0), lambda: -mp.log1p(-M(1e-20)), "rel", "-log(1 - p): 1 - p is 1"),
-    ("qgamma(1e-12, 5, 1)", lambda: pradix.qgamma(1e-12, 5.0, 1.0), lambda: q_root("gamma", 1e-12, 5.0, 1.0), "rel",
-     "the inverse incomplete gamma function's corrections in the tails"),
-    ("qbeta(0.01, 100, 1.05)", lambda: pradix.qbeta(0.01, 100.0, 1.05),
-     lambda: q_root("beta", 0.01, 100.0, 1.05, transform="logit"), "rel",
-     "the inverse incomplete beta function with one shape just above 1 and the other large"),
-]
-
-
-def measure_examples():
-    out = []
-    for call, ours, ref, measure, note in EXAMPLES:
-        got = float(ours())
-        r = ref()
-        if r is None:
-            err = None
-        elif measure == "abs":
-            err = abs_err(got, r)
-        elif measure == "log":
-            err = log_err(got, mp.exp(r))
-        else:
-            err = rel_err(got, r)
-        out.append({"call": call, "got": got, "ref": None if r is None else mp.nstr(r, 17), "err": err,
-                    "measure": measure, "note": note})
-    return out
 
 
 # ---------------------------------------------------------------- everything

@@ -375,3 +375,46 @@ def least_k(cdf, p, start):
         else:
             lo = mid
     return hi
+
+
+def bracketed_root(cdf, pdf, p, transform="log"):
+    """Root of cdf(x) = p from the middle of the support, where Newton's
+    method from a good start is not to be had: in u = log x, logit x or
+    asinh x, steps that double until cdf crosses p, bisection down to a
+    width of 1e-3 in u, then Newton's method from there.  None when cdf does
+    not cross p within the doubles."""
+    pm = M(float(p))
+    if transform == "log":
+        to_x, lo, hi = mp.exp, -745, 710
+    elif transform == "logit":
+        to_x, lo, hi = (lambda v: 1 / (1 + mp.exp(-v))), -745, 37
+    else:
+        to_x, lo, hi = mp.sinh, -710, 710
+
+    def g(v):
+        return cdf(to_x(v)) - pm
+
+    a, ga = M(0), g(M(0))
+    if ga == 0:
+        return to_x(a)
+    direction, step = (-1 if ga > 0 else 1), 1
+    while True:
+        b = min(max(a + direction * step, lo), hi)
+        if b == a:
+            return None
+        gb = g(b)
+        if gb == 0:
+            return to_x(b)
+        if (gb > 0) != (ga > 0):
+            break
+        a, ga, step = b, gb, step * 2
+    while abs(b - a) > M(10) ** -3 * max(1, abs(a)):
+        m = (a + b) / 2
+        gm = g(m)
+        if gm == 0:
+            return to_x(m)
+        if (gm > 0) == (ga > 0):
+            a, ga = m, gm
+        else:
+            b = m
+    return newton_root(cdf, pdf, p, float(to_x((a + b) / 2)), transform)

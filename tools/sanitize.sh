@@ -10,6 +10,7 @@
 #       build/tsan/; a data race in the module's code fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/checks.sh
 
 mode=address
 if [ "${1:-}" = "--thread" ]; then
@@ -38,7 +39,9 @@ for part in module testkit; do
         -DCMAKE_MAKE_PROGRAM="$PWD/.venv/bin/ninja" \
         -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$link" \
         -DPython_EXECUTABLE="$PWD/$py" -Dpybind11_DIR="$pybind11_dir" >/dev/null
-    "$cmake" --build "$dir/$part"
+    # Warnings fail the run, as in every build CI makes.
+    "$cmake" --build "$dir/$part" >"$dir/$part.log" 2>&1 || { tail -50 "$dir/$part.log" >&2; exit 1; }
+    no_warnings "$dir/$part.log"
 done
 
 # The interpreter itself is not instrumented: the run-time must be loaded

@@ -424,8 +424,9 @@ private:
         }
     }
 
-    // F(k), from the kept range or computed and kept next to it.
-    double cdf(std::int64_t k) const {
+    // F(k), from the kept range or computed and kept next to it.  Always
+    // inlined into the search's steps (clang would call it for every step).
+    [[gnu::always_inline]] double cdf(std::int64_t k) const {
         if (kept_.holds(k)) return *kept_.at(k);
         const double c = poisson_cdf(k, rate_, exp_neg_rate_);
         if (kept_.size() < POISSON_KEPT_LIMIT) {

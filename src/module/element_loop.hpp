@@ -385,8 +385,10 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
 
     using Shared = typename SharedOf<Prep>::type;
 
-    // The result at a stored point under `prep`.
-    static double at_point(const Prep& prep, X xs, PointMemo* memo) {
+    // The result at a stored point under `prep`.  Always inlined into the
+    // element loops (clang would call it for every point of a memoized
+    // kernel, whose evaluation it holds twice over).
+    [[gnu::always_inline]] static double at_point(const Prep& prep, X xs, PointMemo* memo) {
         if constexpr (load_t<0>::can_fail) {
             if (!load_t<0>::ok(xs)) return num::NaN;
         }
@@ -727,7 +729,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
         Cache cache(std::min<std::size_t>(static_cast<std::size_t>(count), KeptPreparations<Prep>::value));
         Shared shared{};
         std::conditional_t<BATCHED, Batch, NoBatch> batch(cache);
-        const auto evaluate_batch = [&batch] {
+        const auto evaluate_batch = [&] {
             if constexpr (BATCHED) batch.evaluate();
         };
         walk_rows<N>(w, base, out,

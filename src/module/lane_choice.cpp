@@ -6,6 +6,10 @@
 
 #include <cstring>
 
+#if defined(PRADIX_LANES_X86)
+#include <cpuid.h>
+#endif
+
 #include "../num/blocks.hpp"
 
 namespace pradix::num::lanes {
@@ -53,11 +57,29 @@ constexpr std::size_t COUNT = sizeof ENTRIES / sizeof ENTRIES[0];
 
 }  // namespace
 
+// Asked of the processor itself: cpuid for the instructions, xgetbv for the
+// registers the operating system saves across a switch (the 256-bit ones
+// for AVX2, the 512-bit ones and the mask registers too for AVX-512).  The
+// compilers' __builtin_cpu_supports reads a table that their runtime
+// library fills in, and not every runtime does: the one zig links (the
+// wheels' compiler) answers no to everything.
 Features processor() {
 #if defined(PRADIX_LANES_X86)
-    __builtin_cpu_init();
-    return {__builtin_cpu_supports("avx2") != 0, __builtin_cpu_supports("avx512f") != 0,
-            __builtin_cpu_is("amd") != 0};
+    Features has{false, false, false};
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(0, &a, &b, &c, &d) == 0) return has;
+    const unsigned top = a;
+    has.amd = b == 0x68747541u && d == 0x69746e65u && c == 0x444d4163u;  // "AuthenticAMD"
+    if (top < 7 || __get_cpuid(1, &a, &b, &c, &d) == 0) return has;
+    if ((c & bit_OSXSAVE) == 0 || (c & bit_AVX) == 0) return has;
+    unsigned xcr0 = 0, xcr0_high = 0;
+    __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0_high) : "c"(0u));
+    const bool ymm_saved = (xcr0 & 0x06u) == 0x06u;  // SSE and AVX state
+    const bool zmm_saved = (xcr0 & 0xe6u) == 0xe6u;  // and opmask, ZMM0-15 upper, ZMM16-31
+    __cpuid_count(7, 0, a, b, c, d);
+    has.avx2 = ymm_saved && (b & bit_AVX2) != 0;
+    has.avx512f = zmm_saved && (b & bit_AVX512F) != 0;
+    return has;
 #else
     return {false, false, false};
 #endif

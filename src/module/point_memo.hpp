@@ -30,8 +30,11 @@ public:
         while (bits_ < MAX_BITS && (std::size_t{1} << bits_) < 2 * points) ++bits_;
     }
 
+    // Always inlined: a lookup that finds its point is a few instructions,
+    // but with the evaluation written into it (twice), clang judged it too
+    // big to inline and called it for every point (gcc inlines it anyway).
     template <typename X, typename Eval>
-    double get(X x, Eval&& eval) {
+    [[gnu::always_inline]] double get(X x, Eval&& eval) {
         static_assert(sizeof(X) == sizeof(std::uint64_t), "64-bit points");
         if (off_) return eval();
         std::uint64_t key = 0;

@@ -31,8 +31,10 @@ void register_sampling(py::module_& m) {
         .def(py::init<std::int32_t>())
         .def("__reduce_ex__", &refuse_pickling)
         .def("__reduce__", &refuse_pickling);
+    refuse_second_init(m.attr("Engine"));
     // Default of every engine argument; reachable only by omitting it.
     const py::object engine = m.attr("Engine")(1);
+    engine.cast<EngineObject&>().shared_default = true;
 
     def_sampler<&random::rnorm, random::NormalDraws>(m, "rnorm", engine, arg("mu") = 0, arg("sigma") = 1);
     def_sampler<&random::rbern, random::BernoulliDraws>(m, "rbern", engine, arg("prob"));
