@@ -34,3 +34,20 @@ def test_results_are_those_of_one_by_one_calls(fn, params, repeats, count):
     one = {v: fn(v, *params) for v in distinct[: count // 10].tolist()}
     for i in np.flatnonzero(np.isin(x, list(one))):
         assert got[i] == one[x[i].item()], (fn.__name__, x[i])
+
+
+@pytest.mark.parametrize("fn, params", CALLS, ids=[fn.__name__ for fn, _ in CALLS])
+def test_points_with_the_keys_of_empty_slots_are_computed(fn, params):
+    # An empty slot of the memo holds key 0 or key 1: the points whose bits
+    # are 0 and 1 must be computed on their first lookup, not found there.
+    if fn in (pradix.qbinom, pradix.qpois):
+        keys = np.array([0.0, 5e-324])  # bits 0 and 1
+        others = rng.uniform(size=50)
+    else:
+        keys = np.array([0, 1], dtype=np.int64)
+        others = np.arange(2, 52, dtype=np.int64)
+    for order in (keys, keys[::-1]):
+        x = np.concatenate([order, others, order])
+        got = fn(x, *params)
+        for i, v in enumerate(x.tolist()):
+            assert got[i] == fn(v, *params), (fn.__name__, v)

@@ -388,7 +388,7 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
     // The result at a stored point under `prep`.  Always inlined into the
     // element loops (clang would call it for every point of a memoized
     // kernel, whose evaluation it holds twice over).
-    [[gnu::always_inline]] static double at_point(const Prep& prep, X xs, PointMemo* memo) {
+    [[gnu::always_inline]] static double at_point(const Prep& prep, X xs, PointMemo::Run* memo) {
         if constexpr (load_t<0>::can_fail) {
             if (!load_t<0>::ok(xs)) return num::NaN;
         }
@@ -448,7 +448,15 @@ struct Loop<Kernel, Prep, std::tuple<S...>> {
                 done += m;
             }
         } else {
-            for (Py_intptr_t i = 0; i < n; ++i) out[i * out_step] = at_point(prep, read<X>(x + i * step), memo);
+            if constexpr (MemoizesPoints<Prep>::value) {
+                if (memo != nullptr) {
+                    PointMemo::Run run = memo->run();
+                    for (Py_intptr_t i = 0; i < n; ++i) out[i * out_step] = at_point(prep, read<X>(x + i * step), &run);
+                    memo->keep(run);
+                    return;
+                }
+            }
+            for (Py_intptr_t i = 0; i < n; ++i) out[i * out_step] = at_point(prep, read<X>(x + i * step), nullptr);
         }
     }
 
