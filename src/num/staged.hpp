@@ -246,6 +246,7 @@ inline void run_fraction_each(Op f, const double* a, const double* v, double* ou
 template <std::size_t C, class PrepOf, class PointOf>
 [[gnu::noinline]] void run_fraction(Op f, PrepOf& prep_of, PointOf point_of, const std::uint16_t* index, double* g,
                                     std::size_t c) {
+    if (c == 0) return;
     double a[C];
     bool one_shape = true;
     for (std::size_t j = 0; j < c; ++j) {
@@ -290,6 +291,7 @@ template <bool OnePrep, std::size_t C, class PrepOf, class PointOf>
                 g[c++] = v[i];
             }
         }
+        if (c == 0) continue;
         if (OnePrep || !is_fraction(f)) {
             run_function(f, fraction_shape(prep_of(point_of(index[0]))), g, g, c);
         } else {
