@@ -2,23 +2,17 @@
 // function, scalar-only kernel, C library call of the samplers and engine
 // output tallied where it runs (num/tally.hpp), for bench/floor.py, which
 // imports it in place of pradix to count what a call's points ask for.  It
-// is set up as the module's entry point sets up pradix; only the name, the
+// is set up as pradix is (module/set_up.hpp); only the name, the
 // docstring and the three tally functions differ.  Never installed.
 #include <Python.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include "module/fast_call.hpp"
-#include "module/groups.hpp"
-#include "module/lane_choice.hpp"
-#include "module/object_base.hpp"
-#include "module/stop_scope.hpp"
-#include "num/blocks.hpp"
+#include "module/set_up.hpp"
 #include "num/tally.hpp"
 
 namespace py = pybind11;
@@ -37,14 +31,7 @@ std::size_t kind_of(const std::string& name) {
 
 PYBIND11_MODULE(_tallykit, m) {
     m.doc() = "pradix's functions with their lane-function requests tallied, for bench/floor.py only";
-    pradix::guard_object_base();
-    pradix::num::interrupt::query = &pradix::python_signal_raised;
-    pradix::num::lanes::active = &pradix::lanes_choice::choose(std::getenv("PRADIX_ISA"));
-    pradix::register_densities(m);
-    pradix::register_sampling(m);
-    pradix::register_distribution_functions(m);
-    pradix::register_quantiles(m);
-    pradix::install_fast_calls(m);
+    pradix::set_up_module(m);
     // {kind: (requests run one by one, requests run in batches, batches)}
     // since the last reset, kinds with any.
     m.def("tally", [] {
